@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Pixmoth needs, only those that are missing, so a
+# second run costs no more than the dpkg queries.
+#   scripts/deps.sh        what building and running the program needs
+#   scripts/deps.sh test   that plus what the tests and benchmarks build with
+set -euo pipefail
+
+packages=(cmake ninja-build g++ pkg-config libjpeg62-turbo-dev qt6-base-dev libgl-dev
+          fonts-dejavu-core xdg-utils)
+if [[ "${1:-}" == "test" ]]; then
+    packages+=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-format
+               xvfb xauth xdotool x11-utils imagemagick libjpeg-turbo-progs)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed'; then
+        missing+=("$package")
+    fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+[[ $(id -u) -ne 0 ]] && sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
