@@ -4,5 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j2 --target pixmoth pixmoth-cli
+cmake --build build -j2 --target pixmoth
 exec build/pixmoth "$@"

@@ -2,13 +2,14 @@
 # Installs the Debian packages Pixmoth needs, only those that are missing, so a
 # second run costs no more than the dpkg queries.
 #   scripts/deps.sh        what building and running the program needs
-#   scripts/deps.sh test   that plus what the tests and benchmarks build with
+#   scripts/deps.sh test   that plus the sanitizer compiler, X server and tools the tests use
 set -euo pipefail
 
+# The test and benchmark headers are small and let one build tree serve both scripts.
 packages=(cmake ninja-build g++ pkg-config libjpeg62-turbo-dev qt6-base-dev libgl-dev
-          fonts-dejavu-core xdg-utils)
+          fonts-dejavu-core xdg-utils googletest libgtest-dev libbenchmark-dev)
 if [[ "${1:-}" == "test" ]]; then
-    packages+=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-format
+    packages+=(clang libclang-rt-14-dev clang-format
                xvfb xauth xdotool x11-utils imagemagick libjpeg-turbo-progs)
 fi
 
