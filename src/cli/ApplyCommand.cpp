@@ -1,0 +1,52 @@
+#include <cmath>
+#include <string>
+
+#include "cli/Commands.h"
+#include "cli/Operations.h"
+#include "imaging/Error.h"
+#include "imaging/PictureFile.h"
+#include "imaging/Random.h"
+
+namespace pixmoth::cli {
+
+void ApplyCommand(const CommandLine& line, Stopwatch& stopwatch) {
+    const auto& words = line.Positional();
+    const std::string usage = "pixmoth-cli apply OPERATION [VALUE] INPUT OUTPUT [--seed N]";
+    line.ExpectPositional(3, 4, usage);
+    const Operation* op = FindOperation(words[0]);
+    if (op == nullptr) {
+        std::string names;
+        for (const Operation& known : AllOperations()) {
+            names += (names.empty() ? "" : " ") + known.name;
+        }
+        throw Error("Unknown operation \"" + words[0] + "\"; operations: " + names);
+    }
+    const bool takesValue = op->value != Operation::Value::None;
+    if (words.size() != (takesValue ? 4u : 3u)) {
+        throw Error(takesValue ? "usage: pixmoth-cli apply " + op->name + " VALUE INPUT OUTPUT"
+                               : "usage: pixmoth-cli apply " + op->name + " INPUT OUTPUT");
+    }
+    double value = 0;
+    if (op->value == Operation::Value::Integer) {
+        value = ParseInt(words[1], "VALUE");
+    } else if (op->value == Operation::Value::Real) {
+        value = ParseReal(words[1], "VALUE");
+    }
+    const std::string& input = words[takesValue ? 2 : 1];
+    const std::string& output = words[takesValue ? 3 : 2];
+    if (const auto seed = line.Value("seed")) {
+        const long long n = ParseInt64(*seed, "--seed");
+        if (n < -2147483648LL || n > 4294967295LL) {
+            throw Error("--seed must lie between -2147483648 and 4294967295");
+        }
+        SetRandSeed(static_cast<std::uint32_t>(n));
+    }
+
+    Bitmap picture = LoadPicture(input);
+    stopwatch.Start();
+    Bitmap result = op->run(picture, value);
+    stopwatch.Stop();
+    SavePicture(result, output);
+}
+
+} // namespace pixmoth::cli

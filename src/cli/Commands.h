@@ -1,0 +1,40 @@
+#pragma once
+
+#include <chrono>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cli/CommandLine.h"
+
+// The commands of pixmoth-cli. Each reads its words from a CommandLine, times the
+// operation itself (not decoding or writing) with the Stopwatch, and throws an
+// Error with a message for the user on any failure, before anything is written.
+namespace pixmoth::cli {
+
+class Stopwatch {
+public:
+    void Start() { mStart = std::chrono::steady_clock::now(); }
+    void Stop() { mTotal += std::chrono::steady_clock::now() - mStart; }
+    double Milliseconds() const {
+        return std::chrono::duration<double, std::milli>(mTotal).count();
+    }
+
+private:
+    std::chrono::steady_clock::time_point mStart{};
+    std::chrono::steady_clock::duration mTotal{};
+};
+
+struct Command {
+    std::string name;
+    std::string usage;
+    std::set<std::string> valuedOptions;
+    std::set<std::string> flags; // --time is always accepted
+    void (*run)(const CommandLine& line, Stopwatch& stopwatch);
+};
+
+const std::vector<Command>& AllCommands();
+
+void ApplyCommand(const CommandLine& line, Stopwatch& stopwatch);
+
+} // namespace pixmoth::cli

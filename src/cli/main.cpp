@@ -1,0 +1,64 @@
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "imaging/Error.h"
+
+namespace pixmoth::cli {
+
+const std::vector<Command>& AllCommands() {
+    static const std::vector<Command> commands = {
+        {"apply",
+         "pixmoth-cli apply OPERATION [VALUE] INPUT OUTPUT [--seed N]",
+         {"seed"},
+         {},
+         ApplyCommand},
+    };
+    return commands;
+}
+
+namespace {
+
+std::string Usage() {
+    std::string text = "usage:\n";
+    for (const Command& command : AllCommands()) {
+        text += "  " + command.usage + "\n";
+    }
+    return text + "Every command also takes --time (prints the operation's time on stderr).";
+}
+
+int Run(const std::vector<std::string>& words) {
+    if (words.empty() || words[0] == "--help" || words[0] == "-h") {
+        std::cout << Usage() << "\n";
+        return words.empty() ? 1 : 0;
+    }
+    for (const Command& command : AllCommands()) {
+        if (command.name == words[0]) {
+            std::set<std::string> flags = command.flags;
+            flags.insert("time");
+            const CommandLine line({words.begin() + 1, words.end()}, command.valuedOptions, flags);
+            Stopwatch stopwatch;
+            command.run(line, stopwatch);
+            if (line.Flag("time")) {
+                std::fprintf(stderr, "time: %.3f ms\n", stopwatch.Milliseconds());
+            }
+            return 0;
+        }
+    }
+    throw Error("Unknown command \"" + words[0] + "\"\n" + Usage());
+}
+
+} // namespace
+} // namespace pixmoth::cli
+
+int main(int argc, char* argv[]) {
+    try {
+        return pixmoth::cli::Run({argv + 1, argv + argc});
+    } catch (const std::exception& e) {
+        std::cerr << "pixmoth-cli: " << e.what() << "\n";
+        return 1;
+    }
+}
