@@ -36,5 +36,7 @@ struct Command {
 const std::vector<Command>& AllCommands();
 
 void ApplyCommand(const CommandLine& line, Stopwatch& stopwatch);
+void IniCommand(const CommandLine& line, Stopwatch& stopwatch);
+extern const char* const kIniUsage;
 
 } // namespace pixmoth::cli

@@ -16,6 +16,7 @@ const std::vector<Command>& AllCommands() {
          {"seed"},
          {},
          ApplyCommand},
+        {"ini", kIniUsage, {}, {}, IniCommand},
     };
     return commands;
 }
