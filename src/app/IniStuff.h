@@ -13,7 +13,9 @@
 // that cannot be read gives the default. Writing goes through a temporary file
 // renamed over the old one, so a failed write never leaves a damaged file; a
 // file that exists but cannot be read is never overwritten. Any write failure
-// raises an Error "Unable to write to " + path.
+// raises an Error "Unable to write to " + path. An entry IniDocument refuses
+// (a name that cannot be stored, a value with a line break) raises its Error
+// before the file is touched.
 namespace pixmoth {
 
 std::string IniReadString(const std::string& file, const std::string& section,
