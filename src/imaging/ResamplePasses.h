@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The two passes of ResampleBitmap, one implementation per instruction set.
+// Internal to Resample.cpp and its pass files.
+//
+// The work picture is held as floats: the horizontal pass rounds and clamps
+// every value to a whole number 0 .. 255 before storing it, so the vertical
+// pass reads exactly the bytes a 24-bit work bitmap would hold, without
+// converting them again for every tap.
+//
+// Every implementation must give the same bits: each output value is a single
+// precision sum that starts at +0 and adds value x weight for its contributors
+// in list order, one rounding per multiply and per add (never a fused
+// multiply-add). Implementations may compute many such sums side by side in
+// vector lanes, but never split or reorder one sum.
+namespace pixmoth::resample {
+
+// The horizontal contributor lists, every list padded to `taps` entries. A
+// padding entry has weight +0 and a valid index: adding value x (+0) to a sum
+// that started at +0 changes no bit of it, so padding is free of effect.
+struct HorizontalPlan {
+    int columns; // destination columns, padded to the path's columnGroup
+    int taps;
+    const int* position; // byte offset of the source pixel in its row (3 x index)
+    const float* weight; // both indexed [column * taps + t]
+};
+
+struct HorizontalJob {
+    // blockRows source rows; rows past the bottom repeat the last row.
+    const std::uint8_t* const* sourceRows;
+    int sourceWidth;
+    HorizontalPlan plan;
+    // blockRows work rows of at least plan.columns x 3 floats, each written in
+    // full (padding columns included).
+    float* const* workRows;
+    float* scratch; // horizontalScratch(sourceWidth) floats, 64-byte aligned
+};
+
+struct VerticalJob {
+    const float* const* rows; // the work row of every contributor, in list order
+    const float* weights;
+    int count;
+    // Output bytes of the row. Work rows may be read up to `values` rounded up
+    // to valueGroup; they hold finite numbers there.
+    int values;
+    std::uint8_t* out; // exactly `values` bytes are written
+    float* scratch;    // `values` rounded up to valueGroup floats, 64-byte aligned
+};
+
+struct PassSet {
+    int blockRows;   // source rows per horizontal call
+    int columnGroup; // the horizontal plan's column count is a multiple of this
+    int valueGroup;
+    std::size_t (*horizontalScratch)(int sourceWidth);
+    void (*horizontal)(const HorizontalJob& job);
+    void (*vertical)(const VerticalJob& job);
+};
+
+const PassSet& PlainPasses();
+const PassSet& Avx2Passes();
+const PassSet& Avx512Passes();
+
+} // namespace pixmoth::resample
