@@ -18,6 +18,7 @@ namespace {
 
 using resample::HorizontalJob;
 using resample::HorizontalPlan;
+using resample::kBlockChunk;
 using resample::PassSet;
 using resample::VerticalJob;
 
@@ -57,6 +58,8 @@ const PassSet& PassesFor(ResamplePath path) {
                     " resampling path");
     }
     switch (path) {
+    case ResamplePath::Avx512:
+        return resample::Avx512Passes();
     case ResamplePath::Avx2:
         return resample::Avx2Passes();
     default:
@@ -64,15 +67,17 @@ const PassSet& PassesFor(ResamplePath path) {
     }
 }
 
-// The horizontal lists padded to one length and to whole column groups (see
-// HorizontalPlan for why padding changes nothing).
+// The horizontal lists padded to one length and to whole column groups, and
+// the window of the column-major block (see HorizontalPlan).
 struct PaddedLists {
     std::vector<int> position;
     std::vector<float> weight;
+    std::vector<int> slot;
+    std::vector<int> groupEnd;
     HorizontalPlan plan{};
 };
 
-PaddedLists PadHorizontal(const ContributorLists& lists, int columnGroup) {
+PaddedLists PadHorizontal(const ContributorLists& lists, int columnGroup, int sourceWidth) {
     PaddedLists padded;
     const int columns = static_cast<int>(
         RoundUp(static_cast<std::size_t>(lists.Size()), static_cast<std::size_t>(columnGroup)));
@@ -80,16 +85,64 @@ PaddedLists PadHorizontal(const ContributorLists& lists, int columnGroup) {
     const std::size_t size = static_cast<std::size_t>(columns) * static_cast<std::size_t>(taps);
     padded.position.assign(size, 0);
     padded.weight.assign(size, 0.0f);
-    for (int i = 0; i < lists.Size(); ++i) {
+    // Padding repeats the last position seen, so it keeps a group's positions
+    // close together and the window small.
+    int last = 0;
+    for (int i = 0; i < columns; ++i) {
         const std::size_t base = static_cast<std::size_t>(i) * static_cast<std::size_t>(taps);
         std::size_t t = 0;
-        for (const Contributor& c : lists.List(i)) {
-            padded.position[base + t] = 3 * c.index;
-            padded.weight[base + t] = c.weight;
-            ++t;
+        if (i < lists.Size()) {
+            for (const Contributor& c : lists.List(i)) {
+                last = 3 * c.index;
+                padded.position[base + t] = last;
+                padded.weight[base + t] = c.weight;
+                ++t;
+            }
+        }
+        for (; t < static_cast<std::size_t>(taps); ++t) {
+            padded.position[base + t] = last;
         }
     }
-    padded.plan = {columns, taps, padded.position.data(), padded.weight.data()};
+
+    // Per group: the bytes to fill first, and the lowest position read from
+    // this group on; the window must span the difference.
+    const int bytes = 3 * sourceWidth;
+    const int groups = columns / columnGroup;
+    const std::size_t groupSize =
+        static_cast<std::size_t>(columnGroup) * static_cast<std::size_t>(taps);
+    padded.groupEnd.assign(static_cast<std::size_t>(groups), 0);
+    std::vector<int> lowFromHere(static_cast<std::size_t>(groups) + 1, INT_MAX);
+    int filled = 0;
+    for (int g = 0; g < groups; ++g) {
+        const auto first = padded.position.begin() + static_cast<std::ptrdiff_t>(g * groupSize);
+        const int high = *std::max_element(first, first + static_cast<std::ptrdiff_t>(groupSize));
+        const auto end = static_cast<int>(RoundUp(static_cast<std::size_t>(high) + 3, kBlockChunk));
+        filled = std::max(filled, std::min(end, bytes));
+        padded.groupEnd[static_cast<std::size_t>(g)] = filled;
+    }
+    for (int g = groups - 1; g >= 0; --g) {
+        const auto first = padded.position.begin() + static_cast<std::ptrdiff_t>(g * groupSize);
+        const int low = *std::min_element(first, first + static_cast<std::ptrdiff_t>(groupSize));
+        lowFromHere[static_cast<std::size_t>(g)] =
+            std::min(low, lowFromHere[static_cast<std::size_t>(g) + 1]);
+    }
+    int window = 48;
+    for (int g = 0; g < groups; ++g) {
+        window = std::max(window, padded.groupEnd[static_cast<std::size_t>(g)] -
+                                      lowFromHere[static_cast<std::size_t>(g)]);
+    }
+    window = static_cast<int>(RoundUp(static_cast<std::size_t>(std::min(window, bytes)), 48));
+    padded.slot.resize(size);
+    for (std::size_t k = 0; k < size; ++k) {
+        padded.slot[k] = padded.position[k] % window;
+    }
+    padded.plan = {columns,
+                   taps,
+                   padded.position.data(),
+                   padded.weight.data(),
+                   window,
+                   padded.slot.data(),
+                   padded.groupEnd.data()};
     return padded;
 }
 
@@ -217,11 +270,13 @@ ContributorLists BuildContributors(int sourceSize, int destSize, FilterKernel ke
 }
 
 bool ResamplePathAvailable(ResamplePath path) {
+    __builtin_cpu_init(); // may run before the library's own initialisation
     switch (path) {
     case ResamplePath::Avx2:
         return __builtin_cpu_supports("avx2");
     case ResamplePath::Avx512:
-        return false;
+        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+               __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl");
     default:
         return true;
     }
@@ -258,7 +313,7 @@ void ResampleBitmap(Bitmap& source, Bitmap& destination, FilterKernel kernel, fl
 
     const ContributorLists columnLists = BuildContributors(ws, wd, kernel, support);
     const ContributorLists rowLists = BuildContributors(hs, hd, kernel, support);
-    const PaddedLists horizontal = PadHorizontal(columnLists, passes.columnGroup);
+    const PaddedLists horizontal = PadHorizontal(columnLists, passes.columnGroup, ws);
     const Schedule schedule(rowLists, hs, passes.blockRows);
 
     // Work rows: wide enough for the padded columns the horizontal pass writes
@@ -270,7 +325,7 @@ void ResampleBitmap(Bitmap& source, Bitmap& destination, FilterKernel kernel, fl
     // One more row takes the results for block rows past the bottom.
     FloatBlock ring = AllocateFloats((ringRows + 1) * stride);
     float* const spareRow = ring.get() + ringRows * stride;
-    FloatBlock horizontalScratch = AllocateFloats(passes.horizontalScratch(ws));
+    FloatBlock horizontalScratch = AllocateFloats(passes.horizontalScratch(horizontal.plan.window));
     FloatBlock verticalScratch =
         AllocateFloats(RoundUp(values, static_cast<std::size_t>(passes.valueGroup)));
 

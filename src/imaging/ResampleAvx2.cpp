@@ -62,10 +62,11 @@ inline void StoreBytesAsFloats(float* to, __m128i eightBytes) {
     _mm256_store_ps(to, _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(eightBytes)));
 }
 
-// Value p of row r goes to block[p * 8 + r], as a float.
-void TransposeRows(const std::uint8_t* const* rows, int bytes, float* block) {
-    int p = 0;
-    for (; p + 16 <= bytes; p += 16) {
+// Values begin .. end - 1 of the rows go to the block as floats, value p of
+// row r at (p mod window) * 8 + r. `begin` is a multiple of kBlockChunk.
+void TransposeRange(const std::uint8_t* const* rows, int begin, int end, int window, float* block) {
+    int p = begin;
+    for (; p + kBlockChunk <= end; p += kBlockChunk) {
         __m128i r[8];
         for (int k = 0; k < 8; ++k) {
             r[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k] + p));
@@ -92,35 +93,45 @@ void TransposeRows(const std::uint8_t* const* rows, int bytes, float* block) {
                               _mm_unpacklo_epi32(b1, b5), _mm_unpackhi_epi32(b1, b5),
                               _mm_unpacklo_epi32(b2, b6), _mm_unpackhi_epi32(b2, b6),
                               _mm_unpacklo_epi32(b3, b7), _mm_unpackhi_epi32(b3, b7)};
-        float* out = block + static_cast<std::ptrdiff_t>(p) * kLanes;
+        float* out = block + static_cast<std::ptrdiff_t>(p % window) * kLanes;
         for (int k = 0; k < 8; ++k) {
             StoreBytesAsFloats(out + (2 * k) * kLanes, c[k]);
             StoreBytesAsFloats(out + (2 * k + 1) * kLanes, _mm_unpackhi_epi64(c[k], c[k]));
         }
     }
-    for (; p < bytes; ++p) {
+    for (; p < end; ++p) {
         for (int k = 0; k < kLanes; ++k) {
-            block[static_cast<std::ptrdiff_t>(p) * kLanes + k] = rows[k][p];
+            block[static_cast<std::ptrdiff_t>(p % window) * kLanes + k] = rows[k][p];
         }
     }
 }
 
-std::size_t HorizontalScratch(int sourceWidth) {
-    return static_cast<std::size_t>(sourceWidth) * 3 * kLanes;
+std::size_t HorizontalScratch(int window) {
+    return static_cast<std::size_t>(window) * kLanes;
 }
 
 void Horizontal(const HorizontalJob& job) {
     float* block = job.scratch;
-    TransposeRows(job.sourceRows, job.sourceWidth * 3, block);
+    // A local copy: the block's vector stores could alias the job's pointers.
+    const std::uint8_t* rows[kLanes];
+    for (int k = 0; k < kLanes; ++k) {
+        rows[k] = job.sourceRows[k];
+    }
     const HorizontalPlan& plan = job.plan;
     const int taps = plan.taps;
+    int filled = 0;
     for (int group = 0; group < plan.columns; group += kColumnGroup) {
+        const int needed = plan.groupEnd[group / kColumnGroup];
+        if (needed > filled) {
+            TransposeRange(rows, filled, needed, plan.window, block);
+            filled = needed;
+        }
         // 24 sums of eight lanes: values 3i .. 3i + 2 of the group's columns.
         __m256 sums[kColumnGroup * 3];
         // Two columns at a time: six independent sums hide the adder's latency.
         for (int i = 0; i < kColumnGroup; i += 2) {
             const std::ptrdiff_t base = static_cast<std::ptrdiff_t>(group + i) * taps;
-            const int* positionA = plan.position + base;
+            const int* positionA = plan.slot + base;
             const float* weightA = plan.weight + base;
             const int* positionB = positionA + taps;
             const float* weightB = weightA + taps;
@@ -192,7 +203,9 @@ inline __m256i VerticalGroup(const VerticalJob& job, int x) {
     return PackBytes(s0, s1, s2, s3);
 }
 
-void Vertical(const VerticalJob& job) {
+void Vertical(const VerticalJob& shared) {
+    // A private copy: the byte stores below could alias the caller's job.
+    const VerticalJob job = shared;
     int x = 0;
     for (; x + kValueGroup <= job.values; x += kValueGroup) {
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(job.out + x), VerticalGroup(job, x));

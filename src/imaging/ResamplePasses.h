@@ -18,14 +18,30 @@
 // vector lanes, but never split or reorder one sum.
 namespace pixmoth::resample {
 
+// The vector paths first turn their block of source rows into a column-major
+// block of floats (value p of lane r at slot(p) * lanes + r), this many row
+// bytes at a time.
+constexpr int kBlockChunk = 16;
+
 // The horizontal contributor lists, every list padded to `taps` entries. A
-// padding entry has weight +0 and a valid index: adding value x (+0) to a sum
-// that started at +0 changes no bit of it, so padding is free of effect.
+// padding entry has weight +0 and the index of a neighbouring entry: adding
+// value x (+0) to a sum that started at +0 changes no bit of it, so padding
+// is free of effect.
 struct HorizontalPlan {
     int columns; // destination columns, padded to the path's columnGroup
     int taps;
     const int* position; // byte offset of the source pixel in its row (3 x index)
     const float* weight; // both indexed [column * taps + t]
+    // The column-major block holds only a window of the row, value p in slot
+    // p mod window, so it stays in the first-level cache. `window` is a
+    // multiple of 48: a pixel's three values never straddle the wrap.
+    int window;
+    const int* slot; // position mod window, [column * taps + t]
+    // Per group of columnGroup columns: row bytes 0 .. groupEnd - 1 must have
+    // been put into the block before the group's sums start. Non-decreasing;
+    // multiples of kBlockChunk except for the full row length. Filling up to
+    // groupEnd never overwrites a slot that this or a later group still reads.
+    const int* groupEnd;
 };
 
 struct HorizontalJob {
@@ -36,7 +52,7 @@ struct HorizontalJob {
     // blockRows work rows of at least plan.columns x 3 floats, each written in
     // full (padding columns included).
     float* const* workRows;
-    float* scratch; // horizontalScratch(sourceWidth) floats, 64-byte aligned
+    float* scratch; // horizontalScratch(plan.window) floats, 64-byte aligned
 };
 
 struct VerticalJob {
@@ -54,7 +70,7 @@ struct PassSet {
     int blockRows;   // source rows per horizontal call
     int columnGroup; // the horizontal plan's column count is a multiple of this
     int valueGroup;
-    std::size_t (*horizontalScratch)(int sourceWidth);
+    std::size_t (*horizontalScratch)(int window);
     void (*horizontal)(const HorizontalJob& job);
     void (*vertical)(const VerticalJob& job);
 };
