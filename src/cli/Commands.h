@@ -36,6 +36,7 @@ struct Command {
 const std::vector<Command>& AllCommands();
 
 void ApplyCommand(const CommandLine& line, Stopwatch& stopwatch);
+void ResampleCommand(const CommandLine& line, Stopwatch& stopwatch);
 void IniCommand(const CommandLine& line, Stopwatch& stopwatch);
 extern const char* const kIniUsage;
 

@@ -16,6 +16,11 @@ const std::vector<Command>& AllCommands() {
          {"seed"},
          {},
          ApplyCommand},
+        {"resample",
+         "pixmoth-cli resample FILTER WIDTH HEIGHT INPUT OUTPUT",
+         {},
+         {},
+         ResampleCommand},
         {"ini", kIniUsage, {}, {}, IniCommand},
     };
     return commands;

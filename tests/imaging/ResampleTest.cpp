@@ -421,6 +421,8 @@ const std::vector<SizeCase> kSizeCases = {
     {"tall source, work rows wrap their ring while shrinking", 11, 203, 9, 37},
     {"tall source, work rows wrap their ring while enlarging", 6, 150, 7, 411},
     {"source row bytes not a multiple of 16", 37, 5, 101, 3},
+    {"wide source shrunk: the column block wraps its window", 400, 5, 77, 3},
+    {"wide source enlarged: the column block wraps its window", 300, 3, 700, 2},
     {"exactly one vector group", 16, 16, 8, 32},
     {"extreme shrink", 300, 4, 2, 2},
     {"single pixel to a picture", 1, 1, 5, 3},

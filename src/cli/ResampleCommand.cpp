@@ -1,0 +1,36 @@
+#include <string>
+
+#include "cli/Commands.h"
+#include "imaging/Error.h"
+#include "imaging/PictureFile.h"
+#include "imaging/Resample.h"
+
+namespace pixmoth::cli {
+
+void ResampleCommand(const CommandLine& line, Stopwatch& stopwatch) {
+    line.ExpectPositional(5, 5, "pixmoth-cli resample FILTER WIDTH HEIGHT INPUT OUTPUT");
+    const auto& words = line.Positional();
+    const FilterEntry* filter = FindFilter(words[0]);
+    if (filter == nullptr) {
+        std::string names;
+        for (const FilterEntry& entry : FilterTable) {
+            names += " " + std::string(entry.name);
+        }
+        throw Error("Unknown filter \"" + words[0] + "\"; give an index 0..6 or a name:" + names);
+    }
+    const int width = ParseInt(words[1], "WIDTH");
+    const int height = ParseInt(words[2], "HEIGHT");
+    if (width < 1 || height < 1) {
+        throw Error("WIDTH and HEIGHT must be at least 1, not " + words[1] + " x " + words[2]);
+    }
+
+    Bitmap picture = LoadPicture(words[3]);
+    // Sized before the timing starts, as the program's own callers do.
+    Bitmap result(width, height);
+    stopwatch.Start();
+    ResampleBitmap(picture, result, filter->kernel, filter->support);
+    stopwatch.Stop();
+    SavePicture(result, words[4]);
+}
+
+} // namespace pixmoth::cli
