@@ -366,8 +366,7 @@ TEST(ResampleBitmap, EmptySourcesFailWithSourceBitmapTooSmall) {
     for (auto [w, h] : {std::pair{0, 5}, std::pair{5, 0}}) {
         Bitmap source(w, h);
         for (int target : {0, 3}) {
-            Bitmap destination = SolidBitmap(3, 3, 1, 2, 3);
-            destination.SetSize(target, 3);
+            Bitmap destination = SolidBitmap(target, 3, 1, 2, 3);
             const Bitmap before(destination);
             try {
                 ResampleBitmap(source, destination, TriangleFilter, 1.0f);
