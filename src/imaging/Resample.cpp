@@ -155,7 +155,7 @@ PaddedLists PadHorizontal(const ContributorLists& lists, int columnGroup, int so
 class Schedule {
 public:
     Schedule(const ContributorLists& rows, int sourceHeight, int blockRows)
-        : mRows(rows), mSourceHeight(sourceHeight), mBlockRows(blockRows),
+        : mRows(rows), mBlockRows(blockRows),
           mSuffixMinLow(static_cast<std::size_t>(rows.Size()) + 1, INT_MAX),
           mHigh(static_cast<std::size_t>(rows.Size()), -1) {
         for (int i = rows.Size() - 1; i >= 0; --i) {
@@ -199,7 +199,6 @@ private:
     }
 
     const ContributorLists& mRows;
-    int mSourceHeight;
     int mBlockRows;
     std::vector<int> mSuffixMinLow;
     std::vector<int> mHigh;

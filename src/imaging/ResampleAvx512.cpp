@@ -6,7 +6,9 @@
 
 // GCC 12 warns about the deliberately undefined pass-through operands inside
 // its own AVX-512 intrinsics (GCC bug 105593, fixed in GCC 13).
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include "imaging/ResampleVectorPasses.h"
 
 namespace pixmoth::resample {
