@@ -25,6 +25,9 @@ using resample::VerticalJob;
 // Positions are computed in single precision, which counts whole pixels exactly
 // only up to 2^24.
 constexpr int kMaxSide = 1 << 24;
+// Far beyond any real kernel (the widest in FilterTable reaches 3 pixels); a
+// larger value is a caller's mistake that would only exhaust memory.
+constexpr float kMaxSupport = 1024.0f;
 
 struct FreeDeleter {
     void operator()(float* p) const { std::free(p); }
@@ -205,6 +208,19 @@ private:
     int mRingRows = 1;
 };
 
+void CheckFilter(FilterKernel kernel, float support) {
+    if (kernel == nullptr || !(support >= 0.0f && support <= kMaxSupport)) {
+        throw Error("Invalid resampling filter");
+    }
+}
+
+void CheckSide(int side) {
+    if (side > kMaxSide) {
+        throw Error("Picture too large to resample: sides are limited to " +
+                    std::to_string(kMaxSide) + " pixels");
+    }
+}
+
 void CheckArguments(int ws, int hs, int wd, int hd, FilterKernel kernel, float support) {
     if (ws < 1 || hs < 1) {
         throw Error("Source bitmap too small");
@@ -213,19 +229,22 @@ void CheckArguments(int ws, int hs, int wd, int hd, FilterKernel kernel, float s
         throw Error("Target size " + std::to_string(wd) + " x " + std::to_string(hd) +
                     " has no pixels: width and height must be at least 1");
     }
-    if (ws > kMaxSide || hs > kMaxSide || wd > kMaxSide || hd > kMaxSide) {
-        throw Error("Picture too large to resample: sides are limited to " +
-                    std::to_string(kMaxSide) + " pixels");
+    for (int side : {ws, hs, wd, hd}) {
+        CheckSide(side);
     }
-    if (kernel == nullptr || !std::isfinite(support) || support < 0.0f) {
-        throw Error("Invalid resampling filter");
-    }
+    CheckFilter(kernel, support);
 }
 
 } // namespace
 
 ContributorLists BuildContributors(int sourceSize, int destSize, FilterKernel kernel,
                                    float support) {
+    if (sourceSize < 1 || destSize < 1) {
+        throw Error("Contributor lists need sizes of at least 1 pixel");
+    }
+    CheckSide(sourceSize);
+    CheckSide(destSize);
+    CheckFilter(kernel, support);
     ContributorLists lists;
     // Intermediates are double and rounded to single where a value is kept
     // (scale, centre, reach, fscale, the kernel's argument, the weight).

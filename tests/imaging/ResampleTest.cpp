@@ -382,6 +382,25 @@ TEST(ResampleBitmap, EmptySourcesFailWithSourceBitmapTooSmall) {
 // ---------------------------------------------------------------------------
 // Formats and arguments
 
+TEST(ResampleBitmap, UnusableFiltersFailBeforeAnythingChanges) {
+    const struct {
+        const char* what;
+        FilterKernel kernel;
+        float support;
+    } cases[] = {{"no kernel", nullptr, 1.0f},
+                 {"negative support", TriangleFilter, -1.0f},
+                 {"support not a number", TriangleFilter, std::nanf("")},
+                 {"endless support", TriangleFilter, INFINITY}};
+    for (const auto& c : cases) {
+        Bitmap source(4, 4, PixelFormat::Bit8);
+        Bitmap destination = SolidBitmap(3, 3, 1, 2, 3);
+        const Bitmap before(destination);
+        EXPECT_THROW(ResampleBitmap(source, destination, c.kernel, c.support), Error) << c.what;
+        EXPECT_EQ(source.Format(), PixelFormat::Bit8) << c.what;
+        EXPECT_TRUE(SamePicture(destination, before)) << c.what;
+    }
+}
+
 TEST(ResampleBitmap, EightBitSourcesComeOutAsTheir24BitEquivalent) {
     Bitmap eightBit(13, 11, PixelFormat::Bit8);
     const Bitmap pattern = PatternBitmap(13, 11);
