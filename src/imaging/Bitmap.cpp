@@ -242,10 +242,10 @@ void Bitmap::SetSize(int width, int height) {
     resized.mPalette = mPalette;
     const int rows = std::min(height, mHeight);
     const std::size_t keep = std::min(resized.mStride, mStride);
-    for (int y = 0; y < rows; ++y) {
+    for (int y = 0; keep > 0 && y < rows; ++y) {
         std::memcpy(resized.ScanLine(y), ScanLine(y), keep);
     }
-    if (rows > 0) {
+    if (rows > 0 && keep > 0) {
         resized.ZeroRowPadding(); // the copied bytes may include old padding bits
     }
     *this = std::move(resized);
