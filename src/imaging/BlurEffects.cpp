@@ -1,0 +1,162 @@
+#include "imaging/BlurEffects.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace pixmoth {
+
+namespace {
+
+// The partner of index i among n at distance `amount` (>= 1) before and after it.
+// Past the far end the partner is the mirror n - i; for i = 0 that would be n,
+// one past the end, so the last index is taken instead.
+inline int NearPartner(int i, int amount) {
+    return i >= amount ? i - amount : i;
+}
+inline int FarPartner(int i, int amount, int n) {
+    if (i < n - amount) {
+        return i + amount;
+    }
+    return i == 0 ? n - 1 : n - i;
+}
+
+// The middle of a row, where both column partners are `reach` bytes away:
+// one straight loop over bytes that the compiler vectorises. Returns non-zero
+// when a byte changed.
+unsigned BlurSpan(std::uint8_t* __restrict out, const std::uint8_t* __restrict up,
+                  const std::uint8_t* __restrict down, std::ptrdiff_t reach,
+                  std::ptrdiff_t count) {
+    unsigned changed = 0;
+    for (std::ptrdiff_t i = 0; i < count; ++i) {
+        const unsigned sum = up[i - reach] + down[i - reach] + up[i + reach] + down[i + reach];
+        const auto value = static_cast<std::uint8_t>(sum >> 2);
+        changed |= static_cast<unsigned>(value ^ out[i]);
+        out[i] = value;
+    }
+    return changed;
+}
+
+// One pass of SplitBlur; returns whether any byte changed.
+class SplitBlurPass {
+public:
+    SplitBlurPass(Bitmap& bitmap, int amount)
+        : mBits(bitmap.Bits()), mStride(bitmap.Stride()), mWidth(bitmap.Width()),
+          mHeight(bitmap.Height()), mAmount(amount),
+          mSaved(static_cast<std::size_t>(mWidth) * 3) {}
+
+    bool Run() {
+        bool changed = false;
+        for (int y = 0; y < mHeight; ++y) {
+            const int upper = NearPartner(y, mAmount);
+            const int lower = FarPartner(y, mAmount, mHeight);
+            changed |= (upper == y || lower == y) ? OwnRow(y, upper, lower)
+                                                  : OtherRows(y, upper, lower);
+        }
+        return changed;
+    }
+
+private:
+    std::uint8_t* Row(int y) const { return mBits + mStride * y; }
+
+    // Both partner rows differ from y: rows above are final and rows below are
+    // untouched, so the row is written directly. Only the columns whose
+    // partners are not both `amount` away go through the general rule.
+    bool OtherRows(int y, int upper, int lower) {
+        std::uint8_t* row = Row(y);
+        const std::uint8_t* up = Row(upper);
+        const std::uint8_t* down = Row(lower);
+        const int midBegin = std::min(mAmount, mWidth);
+        const int midEnd = std::max(midBegin, mWidth - mAmount);
+        unsigned changed = 0;
+        for (int x = 0; x < midBegin; ++x) {
+            changed |= BlurPixel(row, x, up, down);
+        }
+        if (midEnd > midBegin) {
+            changed |= BlurSpan(row + 3 * midBegin, up + 3 * midBegin, down + 3 * midBegin,
+                                3 * static_cast<std::ptrdiff_t>(mAmount),
+                                3 * static_cast<std::ptrdiff_t>(midEnd - midBegin));
+        }
+        for (int x = midEnd; x < mWidth; ++x) {
+            changed |= BlurPixel(row, x, up, down);
+        }
+        return changed != 0;
+    }
+
+    unsigned BlurPixel(std::uint8_t* row, int x, const std::uint8_t* up,
+                       const std::uint8_t* down) const {
+        const int l = 3 * NearPartner(x, mAmount);
+        const int r = 3 * FarPartner(x, mAmount, mWidth);
+        unsigned changed = 0;
+        for (int c = 0; c < 3; ++c) {
+            const auto value = static_cast<std::uint8_t>(
+                (up[l + c] + down[l + c] + up[r + c] + down[r + c]) >> 2);
+            changed |= static_cast<unsigned>(value ^ row[3 * x + c]);
+            row[3 * x + c] = value;
+        }
+        return changed;
+    }
+
+    // A partner row is the row itself (rows within `amount` of the top, or the
+    // mirror row meeting itself): its pixels left of x are already new, x and
+    // those right of it still old. A copy of the old row keeps both at hand.
+    bool OwnRow(int y, int upper, int lower) {
+        std::uint8_t* row = Row(y);
+        const std::uint8_t* saved = mSaved.data();
+        std::memcpy(mSaved.data(), row, mSaved.size());
+        const std::uint8_t* up = upper == y ? nullptr : Row(upper);
+        const std::uint8_t* down = lower == y ? nullptr : Row(lower);
+        for (int x = 0; x < mWidth; ++x) {
+            const int l = NearPartner(x, mAmount);
+            const int r = FarPartner(x, mAmount, mWidth);
+            const auto at = [&](const std::uint8_t* other, int column) {
+                if (other != nullptr) {
+                    return other + 3 * column;
+                }
+                return (column < x ? row : saved) + 3 * column;
+            };
+            const std::uint8_t* ul = at(up, l);
+            const std::uint8_t* dl = at(down, l);
+            const std::uint8_t* ur = at(up, r);
+            const std::uint8_t* dr = at(down, r);
+            for (int c = 0; c < 3; ++c) {
+                row[3 * x + c] = static_cast<std::uint8_t>((ul[c] + dl[c] + ur[c] + dr[c]) >> 2);
+            }
+        }
+        return std::memcmp(row, saved, mSaved.size()) != 0;
+    }
+
+    std::uint8_t* mBits;
+    std::ptrdiff_t mStride;
+    int mWidth;
+    int mHeight;
+    int mAmount;
+    std::vector<std::uint8_t> mSaved; // the old values of the row being rewritten
+};
+
+} // namespace
+
+void SplitBlur(Bitmap& bitmap, int amount) {
+    bitmap.To24Bit();
+    // A negative amount would name rows before the first; like 0 it does nothing.
+    if (amount <= 0 || bitmap.Empty()) {
+        return;
+    }
+    SplitBlurPass(bitmap, amount).Run();
+}
+
+void GaussianBlur(Bitmap& bitmap, int amount) {
+    bitmap.To24Bit();
+    if (amount < 0 || bitmap.Empty()) {
+        return;
+    }
+    SplitBlurPass pass(bitmap, 3);
+    for (long long i = 0; i <= amount; ++i) {
+        if (!pass.Run()) {
+            break;
+        }
+    }
+}
+
+} // namespace pixmoth
