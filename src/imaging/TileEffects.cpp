@@ -168,6 +168,9 @@ void HorizClip(Bitmap& bitmap, int depth) {
 
 void Triangles(Bitmap& bitmap, int size) {
     bitmap.To24Bit();
+    if (bitmap.Empty()) {
+        return;
+    }
     size = std::max(size, 5);
     size = (size / 2) * 2 + 1;
     const int half = size / 2;
