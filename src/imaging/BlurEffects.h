@@ -13,8 +13,9 @@ namespace pixmoth {
 // part. An amount of 0 or less changes nothing.
 void SplitBlur(Bitmap& bitmap, int amount);
 
-// amount + 1 passes of SplitBlur(bitmap, 3); none when amount < 0. Stops early
-// once a pass changes nothing, since every further pass would repeat it.
+// amount + 1 passes of SplitBlur(bitmap, 3); none when amount < 0. Stops soon
+// after the picture settles (a pass that changes nothing is repeated by every
+// further pass), so even a huge amount ends.
 void GaussianBlur(Bitmap& bitmap, int amount);
 
 } // namespace pixmoth

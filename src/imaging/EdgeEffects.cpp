@@ -44,17 +44,22 @@ void Shadow(Bitmap& bitmap) {
     std::uint8_t* bits = bitmap.Bits();
     const std::ptrdiff_t stride = bitmap.Stride();
     // Working from the bottom up, the row four above is still unchanged when it
-    // is read, so no work copy of the picture is needed.
+    // is read, so no work copy of the picture is needed. The choice is made with
+    // masks rather than a branch: in a photograph the blue comparison of two
+    // nearby pixels is close to a coin toss.
     for (int y = h - 1; y >= 4; --y) {
         std::uint8_t* __restrict t = Row(bits, stride, y);
         const std::uint8_t* __restrict s = Row(bits, stride, y - 4) + 12;
         for (int x = 0; x + 4 < w; ++x, t += 3, s += 3) {
-            if (s[0] < t[0]) {
-                // s[0] < t[0] <= 255, so only green and red can reach 256.
-                t[0] = static_cast<std::uint8_t>(s[0] + 1);
-                t[1] = static_cast<std::uint8_t>(std::min(s[1] + 1, 255));
-                t[2] = static_cast<std::uint8_t>(std::min(s[2] + 1, 255));
-            }
+            const unsigned take = 0u - static_cast<unsigned>(s[0] < t[0]);
+            // s[0] < t[0] <= 255 where it is taken, so only green and red can
+            // reach 256; they saturate.
+            const unsigned b = s[0] + 1u;
+            const unsigned g = std::min(s[1] + 1u, 255u);
+            const unsigned r = std::min(s[2] + 1u, 255u);
+            t[0] = static_cast<std::uint8_t>((b & take) | (t[0] & ~take));
+            t[1] = static_cast<std::uint8_t>((g & take) | (t[1] & ~take));
+            t[2] = static_cast<std::uint8_t>((r & take) | (t[2] & ~take));
         }
     }
 }

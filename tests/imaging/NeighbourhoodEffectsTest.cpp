@@ -1,12 +1,12 @@
 // What every neighbourhood and distortion effect shares: any picture size and
-// any argument is safe, and any pixel format comes out as the 24-bit result.
+// any argument is safe, any pixel format comes out as the 24-bit result, and
+// arguments without an effect leave the picture as it is.
 #include <functional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "EffectPictures.h"
 #include "TestPictures.h"
 #include "imaging/BlurEffects.h"
 #include "imaging/EdgeEffects.h"
@@ -20,10 +20,12 @@ namespace {
 using test::PatternBitmap;
 using test::SamePicture;
 
+constexpr int kMin = -2147483647 - 1;
+constexpr int kMax = 2147483647;
+
 struct Effect {
     std::string name;
     std::function<void(Bitmap&, int)> run;
-    bool divides = false; // fails for 0
 };
 
 std::vector<Effect> Effects() {
@@ -36,8 +38,8 @@ std::vector<Effect> Effects() {
             {"GaussianBlur", [](Bitmap& b, int v) { GaussianBlur(b, std::min(v, 300)); }},
             {"Mosaic", Mosaic},
             {"Trace", Trace},
-            {"Seamless", Seamless, true},
-            {"HorizClip", HorizClip, true},
+            {"Seamless", Seamless},
+            {"HorizClip", HorizClip},
             {"Triangles", Triangles},
             {"RippleTooth", RippleTooth},
             {"RippleTriangle", RippleTriangle},
@@ -48,19 +50,20 @@ std::vector<Effect> Effects() {
 }
 
 TEST(NeighbourhoodEffects, AnySizeAndArgumentIsSafe) {
-    // Run under the sanitizers, this also shows that no effect reads or writes
+    // Under the sanitizers this also shows that nothing is read or written
     // outside the picture.
-    const std::vector<std::pair<int, int>> sizes = {{1, 1}, {1, 6}, {6, 1}, {2, 2}, {3, 3},
-                                                    {4, 5}, {7, 4}, {13, 9}};
-    const std::vector<int> values = {-2147483647 - 1, -300, -3, -1, 0, 1, 2, 3,
-                                     4, 5, 6, 255, 256, 70000, 2147483647};
+    const std::vector<std::pair<int, int>> sizes = {{0, 0}, {0, 4}, {4, 0}, {1, 1}, {1, 6},
+                                                    {6, 1}, {2, 2}, {3, 3}, {7, 4}, {13, 9}};
+    const std::vector<int> values = {kMin, -300, -3, -1,  0,   1,     2,   3,
+                                     4,    5,    6,  255, 256, 70000, kMax};
     for (const Effect& effect : Effects()) {
+        const bool divides = effect.name == "Seamless" || effect.name == "HorizClip";
         for (const auto& [w, h] : sizes) {
             for (int value : values) {
                 Bitmap picture = PatternBitmap(w, h);
                 const std::string what = effect.name + " " + std::to_string(w) + "x" +
                                          std::to_string(h) + " " + std::to_string(value);
-                if (effect.divides && value == 0) {
+                if (divides && value == 0) {
                     EXPECT_THROW(effect.run(picture, value), Error) << what;
                     continue;
                 }
@@ -74,31 +77,70 @@ TEST(NeighbourhoodEffects, AnySizeAndArgumentIsSafe) {
 }
 
 TEST(NeighbourhoodEffects, PalettePicturesGiveTheResultOfTheirColours) {
-    const Bitmap indexed = test::EightBitPattern(19, 14);
+    Bitmap indexed(19, 14, PixelFormat::Bit8);
+    for (int y = 0; y < 14; ++y) {
+        for (int x = 0; x < 19; ++x) {
+            indexed.ScanLine(y)[x] = static_cast<std::uint8_t>(x * 37 + y * 91);
+        }
+    }
     Bitmap rgb = indexed;
     rgb.To24Bit();
     for (const Effect& effect : Effects()) {
         if (effect.name == "RippleRandom") {
-            continue; // reseeds from the clock; its format is covered above
+            continue; // reseeds from the clock; its format is checked above
         }
-        for (int value : {2, 5}) {
-            Bitmap a = indexed;
-            Bitmap b = rgb;
-            effect.run(a, value);
-            effect.run(b, value);
-            EXPECT_EQ(a.Format(), PixelFormat::Bit24) << effect.name;
-            EXPECT_TRUE(SamePicture(a, b)) << effect.name << " " << value;
-        }
+        Bitmap a = indexed;
+        Bitmap b = rgb;
+        effect.run(a, 5);
+        effect.run(b, 5);
+        EXPECT_EQ(a.Format(), PixelFormat::Bit24) << effect.name;
+        EXPECT_TRUE(SamePicture(a, b)) << effect.name;
     }
 }
 
-TEST(NeighbourhoodEffects, EmptyPicturesStayEmpty) {
-    for (const Effect& effect : Effects()) {
-        for (const auto& [w, h] : std::vector<std::pair<int, int>>{{0, 0}, {0, 4}, {4, 0}}) {
-            Bitmap picture(w, h);
-            EXPECT_NO_THROW(effect.run(picture, 3)) << effect.name;
-            EXPECT_EQ(picture.Width(), w);
-            EXPECT_EQ(picture.Height(), h);
+TEST(NeighbourhoodEffects, ArgumentsWithoutEffectLeaveThePicture) {
+    struct Case {
+        const char* name;
+        std::string effect;
+        std::vector<int> values;
+        int w = 9, h = 8;
+        bool uniform = false; // one colour instead of the pattern
+    };
+    const std::vector<Case> cases = {
+        {"mosaic blocks of one pixel or less", "Mosaic", {1, 0, -1, kMin}},
+        {"split blur without an amount", "SplitBlur", {0, -1, -3, kMin}},
+        {"gaussian blur with no pass", "GaussianBlur", {-1, kMin}},
+        {"trace without a pass", "Trace", {0, -1, kMin}},
+        {"horizontal ramps of a pixel or less", "HorizClip", {9, 100, -1, -3, kMin}},
+        {"ripples without an offset", "RippleTooth", {0, -1, kMin}},
+        {"triangle ripple without an offset", "RippleTriangle", {0, -1, kMin}},
+        {"random ripple without an offset", "RippleRandom", {0, -1, kMin}},
+        {"ripples of a single row", "RippleTriangle", {1, 5, kMax}, 9, 1},
+        {"random ripple of a single row", "RippleRandom", {1, 5, kMax}, 9, 1},
+        {"no tile size", "TexturizeTile", {0, -4, kMin}},
+        {"no overlapping tile size", "TexturizeOverlap", {0, -4, kMin}},
+        {"no tile in a thin picture", "TexturizeTile", {1, 5}, 1, 9},
+        {"no overlapping tile in a flat picture", "TexturizeOverlap", {1, 5}, 9, 1},
+        {"no height", "HeightMap", {0}},
+        // Only black pixels stay inside; the pattern has none.
+        {"heights beyond the picture", "HeightMap", {kMax, kMin}},
+        {"anti-alias without an inside", "AntiAlias", {0}, 2, 9},
+        {"anti-alias of a single column", "AntiAlias", {0}, 1, 5},
+        {"trace of a uniform picture", "Trace", {1, 2, 3, kMax}, 50, 40, true},
+        {"blurs of a uniform picture", "GaussianBlur", {0, 1, kMax}, 50, 40, true},
+    };
+    for (const Case& c : cases) {
+        for (const Effect& effect : Effects()) {
+            if (effect.name != c.effect) {
+                continue;
+            }
+            const Bitmap original =
+                c.uniform ? test::SolidBitmap(c.w, c.h, 9, 99, 199) : PatternBitmap(c.w, c.h);
+            for (int value : c.values) {
+                Bitmap picture = original;
+                effect.run(picture, value);
+                EXPECT_TRUE(SamePicture(picture, original)) << c.name << " " << value;
+            }
         }
     }
 }
