@@ -38,7 +38,12 @@ public:
     std::uint8_t At(int from, int to, int k) const {
         const double value =
             mQuotient[static_cast<std::size_t>(to - from + 255)] * static_cast<double>(k) + from;
-        return static_cast<std::uint8_t>(RoundHalfEven(value));
+        // Round half to even, as RoundHalfEven, but without its libm call (lrint
+        // is only inlined when errno may be ignored): adding 1.5 * 2^52 leaves no
+        // fraction bits, so the addition itself rounds to nearest even. Exact for
+        // the values here, 0 .. 255.
+        constexpr double kShift = 6755399441055744.0;
+        return static_cast<std::uint8_t>((value + kShift) - kShift);
     }
 
 private:
