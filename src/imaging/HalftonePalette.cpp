@@ -1,13 +1,12 @@
 #include "imaging/HalftonePalette.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 
 namespace pixmoth {
 
 namespace {
-
-constexpr int kCubeFirst = 8;
-constexpr int kGreyFirst = 224;
 
 PaletteEntry Rgb(int r, int g, int b) {
     return PaletteEntry{static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(g),
@@ -62,30 +61,80 @@ const std::vector<PaletteEntry>& StandardPalette16() {
     return palette;
 }
 
-std::uint8_t NearestHalftoneIndex(std::uint8_t blue, std::uint8_t green, std::uint8_t red) {
+namespace {
+
+// The colour space cut into 32 x 32 x 32 cells of 8 x 8 x 8 colours. For every
+// cell the table lists the palette entries that can be nearest to some colour
+// inside it: those whose smallest possible distance to the cell does not exceed
+// the smallest largest-possible distance of any entry. A lookup then compares
+// only those few entries (usually one to four), in index order so that ties go
+// to the lower index exactly as in the exhaustive search.
+struct CellCandidates {
+    std::vector<std::uint32_t> first; // per cell, offset into `entries`; one extra at the end
+    std::vector<std::uint8_t> entries;
+};
+
+int AxisMin(int value, int lo, int hi) {
+    const int d = value < lo ? lo - value : (value > hi ? value - hi : 0);
+    return d * d;
+}
+
+int AxisMax(int value, int lo, int hi) {
+    const int d = std::max(std::abs(value - lo), std::abs(value - hi));
+    return d * d;
+}
+
+CellCandidates BuildCells() {
     const auto& palette = HalftonePalette();
-    // The cube is a grid, so its nearest point is the nearest level per channel;
-    // 51 is odd, so an integer channel is never halfway between two levels and
-    // that point is unique. Only the 40 other entries need a full comparison.
-    const int cube =
-        kCubeFirst + 36 * ((red + 25) / 51) + 6 * ((green + 25) / 51) + (blue + 25) / 51;
-    int best = cube;
-    int bestDistance = Distance(palette[cube], blue, green, red);
-    for (int i = 0; i < kCubeFirst; ++i) {
-        const int d = Distance(palette[i], blue, green, red);
-        if (d <= bestDistance && (d < bestDistance || i < best)) {
-            best = i;
-            bestDistance = d;
+    CellCandidates cells;
+    cells.first.reserve(32 * 32 * 32 + 1);
+    std::array<int, 256> nearest{};
+    for (int r = 0; r < 32; ++r) {
+        for (int g = 0; g < 32; ++g) {
+            for (int b = 0; b < 32; ++b) {
+                int bound = 1 << 30;
+                for (int i = 0; i < 256; ++i) {
+                    const auto& e = palette[i];
+                    const int far = AxisMax(e.red, r * 8, r * 8 + 7) +
+                                    AxisMax(e.green, g * 8, g * 8 + 7) +
+                                    AxisMax(e.blue, b * 8, b * 8 + 7);
+                    bound = std::min(bound, far);
+                    nearest[i] = AxisMin(e.red, r * 8, r * 8 + 7) +
+                                 AxisMin(e.green, g * 8, g * 8 + 7) +
+                                 AxisMin(e.blue, b * 8, b * 8 + 7);
+                }
+                cells.first.push_back(static_cast<std::uint32_t>(cells.entries.size()));
+                for (int i = 0; i < 256; ++i) {
+                    if (nearest[i] <= bound) {
+                        cells.entries.push_back(static_cast<std::uint8_t>(i));
+                    }
+                }
+            }
         }
     }
-    for (int i = kGreyFirst; i < 256; ++i) {
+    cells.first.push_back(static_cast<std::uint32_t>(cells.entries.size()));
+    return cells;
+}
+
+} // namespace
+
+std::uint8_t NearestHalftoneIndex(std::uint8_t blue, std::uint8_t green, std::uint8_t red) {
+    static const CellCandidates cells = BuildCells();
+    const auto& palette = HalftonePalette();
+    const std::size_t cell = (static_cast<std::size_t>(red >> 3) << 10) |
+                             (static_cast<std::size_t>(green >> 3) << 5) | (blue >> 3);
+    const std::uint32_t end = cells.first[cell + 1];
+    std::uint8_t best = cells.entries[cells.first[cell]];
+    int bestDistance = Distance(palette[best], blue, green, red);
+    for (std::uint32_t k = cells.first[cell] + 1; k < end; ++k) {
+        const std::uint8_t i = cells.entries[k];
         const int d = Distance(palette[i], blue, green, red);
         if (d < bestDistance) {
             best = i;
             bestDistance = d;
         }
     }
-    return static_cast<std::uint8_t>(best);
+    return best;
 }
 
 int NearestPaletteIndex(const std::vector<PaletteEntry>& palette, std::uint8_t blue,

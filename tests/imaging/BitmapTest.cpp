@@ -192,6 +192,24 @@ TEST(HalftonePalette, FastNearestAgreesWithTheExhaustiveSearch) {
     }
 }
 
+TEST(HalftonePalette, FastNearestAgreesEverywhereInABlockAcrossManyCells) {
+    // Every colour of a block spanning cells, cube levels 102 and 153 and the
+    // greys and standard grey around 128, where ties between entries are common.
+    const auto& palette = HalftonePalette();
+    for (int r = 100; r < 160; ++r) {
+        for (int g = 100; g < 160; ++g) {
+            for (int b = 100; b < 160; ++b) {
+                const auto bb = static_cast<std::uint8_t>(b);
+                const auto gg = static_cast<std::uint8_t>(g);
+                const auto rr = static_cast<std::uint8_t>(r);
+                ASSERT_EQ(NearestHalftoneIndex(bb, gg, rr),
+                          NearestPaletteIndex(palette, bb, gg, rr))
+                    << r << "," << g << "," << b;
+            }
+        }
+    }
+}
+
 TEST(HalftonePalette, EightBitConversionMapsToTheNearestColour) {
     Bitmap bitmap(4, 1);
     const std::uint8_t pixels[] = {0,       0,   128, /**/ 12,  9,   11,
