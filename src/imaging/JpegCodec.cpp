@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <utility>
 
@@ -96,6 +97,49 @@ void LimitScans(j_common_ptr info) {
     }
 }
 
+// The length of `data` without a marker segment cut off by its end. libjpeg
+// pads a file that ends early with an end marker, which makes a good end inside
+// compressed data but garbage inside a segment (the tables before a later
+// progressive scan, say): the whole picture would fail where its earlier scans
+// could be shown. Cut back to the segment's start, every truncated file ends
+// cleanly. Walks the markers only; compressed data is skipped with memchr.
+std::size_t WholeSegmentsLength(const std::uint8_t* data, std::size_t size) {
+    std::size_t at = 2; // after the start marker (whatever it is; libjpeg checks it)
+    while (at < size) {
+        if (data[at] != 0xFF) {
+            const void* next = std::memchr(data + at, 0xFF, size - at);
+            if (next == nullptr) {
+                return size;
+            }
+            at = static_cast<std::size_t>(static_cast<const std::uint8_t*>(next) - data);
+        }
+        std::size_t code = at + 1;
+        while (code < size && data[code] == 0xFF) {
+            ++code; // fill bytes before a marker
+        }
+        if (code >= size) {
+            return size;
+        }
+        const std::uint8_t marker = data[code];
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
+            at = code + 1; // a stuffed zero or a marker without a segment
+            continue;
+        }
+        if (marker == 0xD9) {
+            return size; // the end marker: the rest does not matter
+        }
+        if (size - code < 3) {
+            return at;
+        }
+        const std::size_t length = std::size_t{data[code + 1]} << 8 | data[code + 2];
+        if (length > size - code - 1) {
+            return at;
+        }
+        at = code + 1 + length;
+    }
+    return size;
+}
+
 // A decompression object that is destroyed on every way out.
 class Decompressor {
 public:
@@ -135,7 +179,7 @@ void ReadHeader(Decompressor& decompressor, const std::uint8_t* data, std::size_
                 bool limitPixels) {
     jpeg_decompress_struct& info = decompressor.Info();
     decompressor.Run([&] {
-        jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+        jpeg_mem_src(&info, data, static_cast<unsigned long>(WholeSegmentsLength(data, size)));
         jpeg_save_markers(&info, JPEG_APP0 + 1, 0xFFFF);
         jpeg_read_header(&info, TRUE);
     });
