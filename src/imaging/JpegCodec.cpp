@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <exception>
 #include <utility>
 
 #include <jerror.h>
@@ -287,58 +287,50 @@ Bitmap Decode(const std::uint8_t* data, std::size_t size, int maxSide) {
     return bitmap;
 }
 
-// A destination that grows a vector; libjpeg only ever sees its free tail.
-struct VectorDestination {
+// A destination in one malloc'd block, grown with realloc (which moves large
+// blocks by remapping pages, not copying). Plain memory rather than a vector:
+// its pages are only touched as libjpeg writes, not zero-filled first.
+struct MemoryDestination {
     jpeg_destination_mgr base; // first: libjpeg only knows the pointer to this
-    std::vector<std::uint8_t>* out;
-    std::size_t initialSize;
+    std::uint8_t* block;       // freed by the Compressor
+    std::size_t capacity;
 };
 
-VectorDestination& DestinationOf(j_compress_ptr info) {
-    return *reinterpret_cast<VectorDestination*>(info->dest);
-}
-
-// No exception may cross libjpeg's frames; a failed allocation becomes libjpeg's
-// own out-of-memory error.
-bool Resize(std::vector<std::uint8_t>& out, std::size_t size) noexcept {
-    try {
-        out.resize(size);
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
+MemoryDestination& DestinationOf(j_compress_ptr info) {
+    return *reinterpret_cast<MemoryDestination*>(info->dest);
 }
 
 void InitDestination(j_compress_ptr info) {
-    VectorDestination& destination = DestinationOf(info);
-    if (!Resize(*destination.out, destination.initialSize)) {
+    MemoryDestination& destination = DestinationOf(info);
+    destination.block = static_cast<std::uint8_t*>(std::malloc(destination.capacity));
+    if (destination.block == nullptr) {
         ERREXIT(info, JERR_OUT_OF_MEMORY);
     }
-    destination.base.next_output_byte = destination.out->data();
-    destination.base.free_in_buffer = destination.out->size();
+    destination.base.next_output_byte = destination.block;
+    destination.base.free_in_buffer = destination.capacity;
 }
 
-// Called when the whole buffer is full.
+// Called when the whole block is full.
 boolean GrowDestination(j_compress_ptr info) {
-    VectorDestination& destination = DestinationOf(info);
-    const std::size_t used = destination.out->size();
-    if (!Resize(*destination.out, used * 2)) {
+    MemoryDestination& destination = DestinationOf(info);
+    const std::size_t used = destination.capacity;
+    void* grown = std::realloc(destination.block, used * 2);
+    if (grown == nullptr) {
         ERREXIT(info, JERR_OUT_OF_MEMORY);
     }
-    destination.base.next_output_byte = destination.out->data() + used;
-    destination.base.free_in_buffer = destination.out->size() - used;
+    destination.block = static_cast<std::uint8_t*>(grown);
+    destination.capacity = used * 2;
+    destination.base.next_output_byte = destination.block + used;
+    destination.base.free_in_buffer = destination.capacity - used;
     return TRUE;
 }
 
-void TermDestination(j_compress_ptr info) {
-    VectorDestination& destination = DestinationOf(info);
-    destination.out->resize(destination.out->size() - destination.base.free_in_buffer);
-}
+void TermDestination(j_compress_ptr) {}
 
-// A compression object writing into `out`, destroyed on every way out.
+// A compression object writing into memory, destroyed on every way out.
 class Compressor {
 public:
-    explicit Compressor(std::vector<std::uint8_t>& out, std::size_t initialSize) {
+    explicit Compressor(std::size_t initialCapacity) {
         InstallErrorManager(mError);
         mInfo.err = &mError.base;
         if (!Guarded(mError, [this] { jpeg_create_compress(&mInfo); })) {
@@ -348,13 +340,15 @@ public:
         mDestination.base.init_destination = InitDestination;
         mDestination.base.empty_output_buffer = GrowDestination;
         mDestination.base.term_destination = TermDestination;
-        mDestination.out = &out;
-        mDestination.initialSize = initialSize;
+        mDestination.capacity = initialCapacity;
         mInfo.dest = &mDestination.base;
     }
     Compressor(const Compressor&) = delete;
     Compressor& operator=(const Compressor&) = delete;
-    ~Compressor() { jpeg_destroy_compress(&mInfo); }
+    ~Compressor() {
+        jpeg_destroy_compress(&mInfo);
+        std::free(mDestination.block);
+    }
 
     jpeg_compress_struct& Info() { return mInfo; }
     template <typename Step>
@@ -363,10 +357,15 @@ public:
             ThrowJpegError(mError);
         }
     }
+    // The bytes written so far.
+    std::vector<std::uint8_t> Output() const {
+        const std::size_t used = mDestination.capacity - mDestination.base.free_in_buffer;
+        return std::vector<std::uint8_t>(mDestination.block, mDestination.block + used);
+    }
 
 private:
     ErrorManager mError{};
-    VectorDestination mDestination{};
+    MemoryDestination mDestination{};
     jpeg_compress_struct mInfo{};
 };
 
@@ -427,9 +426,9 @@ std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bitmap, int quality) {
     const bool rows24 = bitmap.Format() == PixelFormat::Bit24;
     const bool rows32 = bitmap.Format() == PixelFormat::Bit32;
 
-    std::vector<std::uint8_t> out;
-    // Photos at quality 90 take 2 to 4 bits a pixel; the buffer doubles as needed.
-    Compressor compressor(out, 65536 + static_cast<std::size_t>(width) * height / 2);
+    // Photos at quality 90 take 2 to 4 bits a pixel; the block doubles when it
+    // is not enough, and untouched pages of it cost nothing.
+    Compressor compressor(65536 + static_cast<std::size_t>(width) * height * 3 / 4);
     jpeg_compress_struct& info = compressor.Info();
     info.image_width = static_cast<JDIMENSION>(width);
     info.image_height = static_cast<JDIMENSION>(height);
@@ -466,7 +465,7 @@ std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bitmap, int quality) {
         }
     }
     compressor.Run([&] { jpeg_finish_compress(&info); });
-    return out;
+    return compressor.Output();
 }
 
 void SaveJpeg(const Bitmap& bitmap, const std::string& path, int quality) {

@@ -372,9 +372,6 @@ TEST(JpegDecode, DamagedExifLeavesThePictureAsStored) {
 }
 
 TEST(JpegDecode, BadDataFailsWithLibjpegsMessage) {
-    const Bytes good = EncodeJpeg(Gradient(20, 20));
-    std::size_t scanData = 0;
-    HeaderSegments(good, &scanData);
     Bytes garbage = {0xFF, 0xD8};
     for (int i = 0; i < 200; ++i) {
         garbage.push_back(std::uint8_t(i * 37 + 11));
@@ -390,7 +387,6 @@ TEST(JpegDecode, BadDataFailsWithLibjpegsMessage) {
         {"garbage after SOI", garbage, ""},
         {"SOI alone", {0xFF, 0xD8}, ""},
         {"SOI and EOI", {0xFF, 0xD8, 0xFF, 0xD9}, "contains no image"},
-        {"tables only", Bytes(good.begin(), good.begin() + scanData - 14), ""},
     };
     for (const Case& c : cases) {
         const std::string text = ErrorText([&] { Decode(c.data); });
@@ -470,8 +466,7 @@ TEST(JpegDecode, ThousandsOfScansAreRefused) {
 
 TEST(JpegDecodeScaled, TakesTheSmallestScalingThatKeepsTheLongerSide) {
     const Bytes file = EncodeJpeg(BlockPicture("AB/CD", kLetters, kColours));
-    const Bitmap big = Decode(EncodeJpeg(Gradient(400, 300)));
-    const Bytes photo = EncodeJpeg(big);
+    const Bytes photo = EncodeJpeg(Gradient(400, 300));
     struct Case {
         int maxSide, width, height;
     };
