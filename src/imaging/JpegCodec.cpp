@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <csetjmp>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -19,10 +18,10 @@ namespace pixmoth {
 namespace {
 
 // libjpeg's working memory (coefficient buffers of progressive files, mostly),
-// on top of the decoded picture. A progressive 4:2:0 picture needs 3 bytes a
-// pixel, so every legal picture of common sampling fits; a small file whose
-// header asks for many full-size components is refused instead of eating the
-// machine's memory.
+// on top of the decoded picture. Progressive pictures need 3 bytes a pixel at
+// 4:2:0 (all of them fit up to kMaxJpegPixels) and 6 at 4:4:4 (up to about 180
+// megapixels); a small file whose header asks for many full-size components is
+// refused instead of eating the machine's memory.
 constexpr long kWorkMemoryBytes = 1L << 30;
 // Every scan of a progressive file walks the whole coefficient buffer again.
 // Encoders write about ten; thousands of tiny scans only make a file that takes
