@@ -4,13 +4,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "JpegTestFiles.h"
+#include "TempDir.h"
 #include "TestPictures.h"
 #include "imaging/Error.h"
 #include "imaging/JpegCodec.h"
@@ -492,36 +492,27 @@ TEST(JpegDecodeScaled, TakesTheSmallestScalingThatKeepsTheLongerSide) {
     EXPECT_LE(Distance(half, 11, 11, kColours[3]), 8);
 }
 
-class JpegFiles : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/pixmoth-jpeg-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        mDir = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(mDir); }
-    std::string mDir;
-};
-
-TEST_F(JpegFiles, SaveThenLoadGivesThePictureBack) {
+TEST(JpegFiles, SaveThenLoadGivesThePictureBack) {
+    const test::TempDir dir;
     const Bitmap picture = Gradient(30, 20);
-    const std::string path = mDir + "/shot.jpg";
+    const std::string path = dir / "shot.jpg";
     SaveJpeg(picture, path);
     EXPECT_LT(MeanError(LoadJpeg(path), picture), 3.0);
 }
 
-TEST_F(JpegFiles, ErrorsNameTheFile) {
-    const std::string missing = mDir + "/missing.jpg";
+TEST(JpegFiles, ErrorsNameTheFile) {
+    const test::TempDir dir;
+    const std::string missing = dir / "missing.jpg";
     EXPECT_NE(ErrorText([&] { LoadJpeg(missing); }).find(missing), std::string::npos);
 
-    const std::string text = mDir + "/notes.jpg";
-    std::ofstream(text) << "not a picture";
+    const std::string text = dir / "notes.jpg";
+    test::WriteTextFile(text, "not a picture");
     EXPECT_EQ(ErrorText([&] {
                   LoadJpeg(text);
               }).rfind("Cannot read JPEG file \"" + text + "\": Not a JPEG file", 0),
               0u);
 
-    const std::string empty = mDir + "/empty.jpg";
+    const std::string empty = dir / "empty.jpg";
     EXPECT_NE(ErrorText([&] { SaveJpeg(Bitmap(), empty); }).find(empty), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(empty)) << "nothing written on failure";
 }
