@@ -16,9 +16,28 @@ constexpr std::uint64_t kMaxJpegPixels = 200'000'000;
 // Decodes colour, grey, CMYK and YCCK JPEGs into a 24-bit bitmap, turned upright
 // by the Exif orientation tag when there is one. libjpeg's errors become Errors
 // carrying libjpeg's message.
+//
+// A file that ends early, or whose compressed data is damaged, still gives the
+// whole picture as far as it could be decoded, with the rest mid-grey, as photo
+// viewers show it: a photo copied off a failing card is worth seeing. A file that
+// ends before its first scan has nothing to show and is an error.
 Bitmap DecodeJpeg(const std::uint8_t* data, std::size_t size);
 // As DecodeJpeg, from a file; error texts name the file.
 Bitmap LoadJpeg(const std::string& path);
+
+// As DecodeJpeg, shrunk while decoding (which is far cheaper than decoding in full
+// and resampling) for thumbnails and previews: the result is the smallest of the
+// decoder's scalings 1/8, 2/8 .. 8/8 whose longer side is still at least `maxSide`
+// pixels, so a later resample only ever shrinks it. Never enlarges: a picture
+// already smaller than `maxSide` comes at full size. `maxSide` below 1 counts as 1.
+Bitmap DecodeJpegScaled(const std::uint8_t* data, std::size_t size, int maxSide);
+
+// The upright picture's size, from the header and the Exif block alone.
+struct JpegSize {
+    int width = 0;
+    int height = 0;
+};
+JpegSize ReadJpegSize(const std::uint8_t* data, std::size_t size);
 
 // Baseline, colour (YCbCr 4:2:0), no Exif; any pixel format in.
 std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bitmap, int quality = 90);

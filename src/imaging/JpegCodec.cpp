@@ -1,0 +1,480 @@
+#include "imaging/JpegCodec.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+#include "imaging/Error.h"
+#include "imaging/ExifOrientation.h"
+#include "imaging/FileIO.h"
+
+namespace pixmoth {
+
+namespace {
+
+// libjpeg's working memory (coefficient buffers of progressive files, mostly),
+// on top of the decoded picture. Progressive pictures need 3 bytes a pixel at
+// 4:2:0 (all of them fit up to kMaxJpegPixels) and 6 at 4:4:4 (up to about 180
+// megapixels); a small file whose header asks for many full-size components is
+// refused instead of eating the machine's memory.
+constexpr long kWorkMemoryBytes = 1L << 30;
+// Every scan of a progressive file walks the whole coefficient buffer again.
+// Encoders write about ten; thousands of tiny scans only make a file that takes
+// minutes to open.
+constexpr int kMaxScans = 500;
+// Rows handed to libjpeg per call; more rows per call mean fewer calls.
+constexpr int kRowsPerCall = 16;
+
+// libjpeg reports a fatal error through a callback that must not return. It
+// jumps back into Guarded, which turns the error into a return value; the C++
+// code around it then throws. No C++ frame with a destructor lies between the
+// setjmp and the jump.
+struct ErrorManager {
+    jpeg_error_mgr base; // first: libjpeg only knows the pointer to this
+    std::jmp_buf jump;
+    const char* ownMessage; // when set, replaces libjpeg's text
+    char message[JMSG_LENGTH_MAX];
+};
+
+ErrorManager& ErrorOf(j_common_ptr info) {
+    return *reinterpret_cast<ErrorManager*>(info->err);
+}
+
+[[noreturn]] void ExitOnError(j_common_ptr info) {
+    ErrorManager& error = ErrorOf(info);
+    if (error.ownMessage == nullptr && info->err->msg_code == JERR_NO_BACKING_STORE) {
+        // libjpeg asks for a temporary file when the memory limit is reached.
+        error.ownMessage = "The JPEG picture needs more working memory than allowed (1 GB)";
+    }
+    if (error.ownMessage == nullptr) {
+        (*info->err->format_message)(info, error.message);
+    }
+    std::longjmp(error.jump, 1);
+}
+
+// Warnings (damaged or missing data) are not fatal: the picture shows what could
+// be decoded. libjpeg counts them; nothing is printed.
+void OnMessage(j_common_ptr info, int level) {
+    if (level < 0) {
+        ++info->err->num_warnings;
+    }
+}
+
+void InstallErrorManager(ErrorManager& error) {
+    jpeg_std_error(&error.base);
+    error.base.error_exit = ExitOnError;
+    error.base.emit_message = OnMessage;
+    error.ownMessage = nullptr;
+    error.message[0] = '\0';
+}
+
+// Runs `step` (calls into libjpeg and plain pointer work only: nothing with a
+// destructor, nothing that throws) and returns false when libjpeg gave up.
+template <typename Step>
+bool Guarded(ErrorManager& error, Step&& step) {
+    if (setjmp(error.jump) != 0) {
+        return false;
+    }
+    step();
+    return true;
+}
+
+[[noreturn]] void ThrowJpegError(const ErrorManager& error) {
+    throw Error(error.ownMessage != nullptr ? error.ownMessage : error.message);
+}
+
+void LimitScans(j_common_ptr info) {
+    if (info->is_decompressor &&
+        reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans) {
+        ErrorOf(info).ownMessage = "The JPEG file has too many scans (more than 500)";
+        (*info->err->error_exit)(info);
+    }
+}
+
+// The length of `data` without a marker segment cut off by its end. libjpeg
+// pads a file that ends early with an end marker, which makes a good end inside
+// compressed data but garbage inside a segment (the tables before a later
+// progressive scan, say): the whole picture would fail where its earlier scans
+// could be shown. Cut back to the segment's start, every truncated file ends
+// cleanly. Walks the markers only; compressed data is skipped with memchr.
+std::size_t WholeSegmentsLength(const std::uint8_t* data, std::size_t size) {
+    std::size_t at = 2; // after the start marker (whatever it is; libjpeg checks it)
+    while (at < size) {
+        if (data[at] != 0xFF) {
+            const void* next = std::memchr(data + at, 0xFF, size - at);
+            if (next == nullptr) {
+                return size;
+            }
+            at = static_cast<std::size_t>(static_cast<const std::uint8_t*>(next) - data);
+        }
+        std::size_t code = at + 1;
+        while (code < size && data[code] == 0xFF) {
+            ++code; // fill bytes before a marker
+        }
+        if (code >= size) {
+            return size;
+        }
+        const std::uint8_t marker = data[code];
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
+            at = code + 1; // a stuffed zero or a marker without a segment
+            continue;
+        }
+        if (marker == 0xD9) {
+            return size; // the end marker: the rest does not matter
+        }
+        if (size - code < 3) {
+            return at;
+        }
+        const std::size_t length = std::size_t{data[code + 1]} << 8 | data[code + 2];
+        if (length > size - code - 1) {
+            return at;
+        }
+        at = code + 1 + length;
+    }
+    return size;
+}
+
+// A decompression object that is destroyed on every way out.
+class Decompressor {
+public:
+    Decompressor() {
+        InstallErrorManager(mError);
+        mInfo.err = &mError.base;
+        if (!Guarded(mError, [this] { jpeg_create_decompress(&mInfo); })) {
+            jpeg_destroy_decompress(&mInfo);
+            ThrowJpegError(mError);
+        }
+        mInfo.mem->max_memory_to_use = kWorkMemoryBytes;
+        mProgress.progress_monitor = LimitScans;
+        mInfo.progress = &mProgress;
+    }
+    Decompressor(const Decompressor&) = delete;
+    Decompressor& operator=(const Decompressor&) = delete;
+    ~Decompressor() { jpeg_destroy_decompress(&mInfo); }
+
+    jpeg_decompress_struct& Info() { return mInfo; }
+    // Runs a guarded step and throws libjpeg's error when it fails.
+    template <typename Step>
+    void Run(Step&& step) {
+        if (!Guarded(mError, std::forward<Step>(step))) {
+            ThrowJpegError(mError);
+        }
+    }
+
+private:
+    ErrorManager mError{};
+    jpeg_progress_mgr mProgress{};
+    jpeg_decompress_struct mInfo{};
+};
+
+// Reads the markers up to the first scan. With `limitPixels`, a picture larger
+// than kMaxJpegPixels is refused here, before libjpeg allocates anything for it.
+void ReadHeader(Decompressor& decompressor, const std::uint8_t* data, std::size_t size,
+                bool limitPixels) {
+    jpeg_decompress_struct& info = decompressor.Info();
+    decompressor.Run([&] {
+        jpeg_mem_src(&info, data, static_cast<unsigned long>(WholeSegmentsLength(data, size)));
+        jpeg_save_markers(&info, JPEG_APP0 + 1, 0xFFFF);
+        jpeg_read_header(&info, TRUE);
+    });
+    const std::uint64_t pixels = std::uint64_t{info.image_width} * info.image_height;
+    if (limitPixels && pixels > kMaxJpegPixels) {
+        throw Error("The JPEG file claims a picture of " + std::to_string(info.image_width) +
+                    " x " + std::to_string(info.image_height) +
+                    " pixels, more than this program opens");
+    }
+}
+
+// The orientation of the first Exif block among the saved APP1 markers (XMP
+// and others share the marker).
+int OrientationOf(const jpeg_decompress_struct& info) {
+    for (jpeg_saved_marker_ptr marker = info.marker_list; marker != nullptr;
+         marker = marker->next) {
+        if (marker->marker == JPEG_APP0 + 1 && marker->data_length >= 6 &&
+            std::equal(marker->data, marker->data + 6, "Exif\0\0")) {
+            return ExifOrientation(marker->data, marker->data_length);
+        }
+    }
+    return 1;
+}
+
+// Ink to light: Adobe's CMYK files (and YCCK, once libjpeg has turned it into
+// CMYK) store 255 - ink, so the stored value is the light that passes; files
+// without Adobe's marker store the ink itself. Red = the light cyan lets through
+// times the light black lets through, and so on.
+void CmykToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, int width, bool inverted) {
+    const unsigned flip = inverted ? 0 : 255;
+    for (int x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+        const unsigned c = cmyk[0] ^ flip;
+        const unsigned m = cmyk[1] ^ flip;
+        const unsigned y = cmyk[2] ^ flip;
+        const unsigned k = cmyk[3] ^ flip;
+        bgr[0] = static_cast<std::uint8_t>((y * k + 127) / 255);
+        bgr[1] = static_cast<std::uint8_t>((m * k + 127) / 255);
+        bgr[2] = static_cast<std::uint8_t>((c * k + 127) / 255);
+    }
+}
+
+// Decodes at the scaling chosen by `maxSide` (0: full size), upright.
+Bitmap Decode(const std::uint8_t* data, std::size_t size, int maxSide) {
+    Decompressor decompressor;
+    jpeg_decompress_struct& info = decompressor.Info();
+    ReadHeader(decompressor, data, size, true);
+    const int orientation = OrientationOf(info);
+
+    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    const bool inverted = info.saw_Adobe_marker;
+    // libjpeg has no CMYK to RGB conversion; everything else it writes as BGR,
+    // straight into the bitmap's rows.
+    info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    if (maxSide > 0) {
+        decompressor.Run([&] {
+            for (unsigned eighths = 1; eighths <= 8; ++eighths) {
+                info.scale_num = eighths;
+                info.scale_denom = 8;
+                jpeg_calc_output_dimensions(&info);
+                if (std::max(info.output_width, info.output_height) >=
+                    static_cast<JDIMENSION>(maxSide)) {
+                    break;
+                }
+            }
+        });
+    }
+    decompressor.Run([&] { jpeg_start_decompress(&info); });
+
+    const int width = static_cast<int>(info.output_width);
+    const int height = static_cast<int>(info.output_height);
+    Bitmap bitmap;
+    bitmap.Reset(width, height, PixelFormat::Bit24);
+    std::uint8_t* const bits = bitmap.Bits();
+    const std::ptrdiff_t stride = bitmap.Stride();
+    std::vector<std::uint8_t> cmykRows;
+    if (cmyk) {
+        cmykRows.resize(static_cast<std::size_t>(width) * 4 * kRowsPerCall);
+    }
+    std::uint8_t* const cmykBuffer = cmykRows.data();
+    decompressor.Run([&] {
+        JSAMPROW rows[kRowsPerCall];
+        while (info.output_scanline < info.output_height) {
+            const JDIMENSION first = info.output_scanline;
+            const JDIMENSION count = std::min<JDIMENSION>(kRowsPerCall, info.output_height - first);
+            for (JDIMENSION i = 0; i < count; ++i) {
+                rows[i] = cmyk ? cmykBuffer + i * static_cast<std::size_t>(width) * 4
+                               : bits + (first + i) * stride;
+            }
+            const JDIMENSION done = jpeg_read_scanlines(&info, rows, count);
+            if (done == 0) {
+                break; // cannot happen with a memory source; never loop forever
+            }
+            for (JDIMENSION i = 0; cmyk && i < done; ++i) {
+                CmykToBgr(rows[i], bits + (first + i) * stride, width, inverted);
+            }
+        }
+    });
+    // The rows that were not delivered hold stale memory; show them mid-grey, as
+    // libjpeg does for missing data. jpeg_finish_decompress is not called: it
+    // only reads on to the end marker, and junk there must not cost the picture.
+    for (int y = static_cast<int>(info.output_scanline); y < height; ++y) {
+        std::fill_n(bits + y * stride, static_cast<std::size_t>(width) * 3, std::uint8_t{128});
+    }
+    ApplyExifOrientation(bitmap, orientation);
+    return bitmap;
+}
+
+// A destination in one malloc'd block, grown with realloc (which moves large
+// blocks by remapping pages, not copying). Plain memory rather than a vector:
+// its pages are only touched as libjpeg writes, not zero-filled first.
+struct MemoryDestination {
+    jpeg_destination_mgr base; // first: libjpeg only knows the pointer to this
+    std::uint8_t* block;       // freed by the Compressor
+    std::size_t capacity;
+};
+
+MemoryDestination& DestinationOf(j_compress_ptr info) {
+    return *reinterpret_cast<MemoryDestination*>(info->dest);
+}
+
+void InitDestination(j_compress_ptr info) {
+    MemoryDestination& destination = DestinationOf(info);
+    destination.block = static_cast<std::uint8_t*>(std::malloc(destination.capacity));
+    if (destination.block == nullptr) {
+        ERREXIT(info, JERR_OUT_OF_MEMORY);
+    }
+    destination.base.next_output_byte = destination.block;
+    destination.base.free_in_buffer = destination.capacity;
+}
+
+// Called when the whole block is full.
+boolean GrowDestination(j_compress_ptr info) {
+    MemoryDestination& destination = DestinationOf(info);
+    const std::size_t used = destination.capacity;
+    void* grown = std::realloc(destination.block, used * 2);
+    if (grown == nullptr) {
+        ERREXIT(info, JERR_OUT_OF_MEMORY);
+    }
+    destination.block = static_cast<std::uint8_t*>(grown);
+    destination.capacity = used * 2;
+    destination.base.next_output_byte = destination.block + used;
+    destination.base.free_in_buffer = destination.capacity - used;
+    return TRUE;
+}
+
+void TermDestination(j_compress_ptr) {}
+
+// A compression object writing into memory, destroyed on every way out.
+class Compressor {
+public:
+    explicit Compressor(std::size_t initialCapacity) {
+        InstallErrorManager(mError);
+        mInfo.err = &mError.base;
+        if (!Guarded(mError, [this] { jpeg_create_compress(&mInfo); })) {
+            jpeg_destroy_compress(&mInfo);
+            ThrowJpegError(mError);
+        }
+        mDestination.base.init_destination = InitDestination;
+        mDestination.base.empty_output_buffer = GrowDestination;
+        mDestination.base.term_destination = TermDestination;
+        mDestination.capacity = initialCapacity;
+        mInfo.dest = &mDestination.base;
+    }
+    Compressor(const Compressor&) = delete;
+    Compressor& operator=(const Compressor&) = delete;
+    ~Compressor() {
+        jpeg_destroy_compress(&mInfo);
+        std::free(mDestination.block);
+    }
+
+    jpeg_compress_struct& Info() { return mInfo; }
+    template <typename Step>
+    void Run(Step&& step) {
+        if (!Guarded(mError, std::forward<Step>(step))) {
+            ThrowJpegError(mError);
+        }
+    }
+    // The bytes written so far.
+    std::vector<std::uint8_t> Output() const {
+        const std::size_t used = mDestination.capacity - mDestination.base.free_in_buffer;
+        return std::vector<std::uint8_t>(mDestination.block, mDestination.block + used);
+    }
+
+private:
+    ErrorManager mError{};
+    MemoryDestination mDestination{};
+    jpeg_compress_struct mInfo{};
+};
+
+// Hands rows first .. first + count - 1 to the encoder, the pointers taken from `row(y)`.
+template <typename RowOf>
+void WriteRows(Compressor& compressor, int first, int count, RowOf row) {
+    jpeg_compress_struct& info = compressor.Info();
+    compressor.Run([&] {
+        JSAMPROW rows[kRowsPerCall];
+        for (int done = 0; done < count;) {
+            const int n = std::min(kRowsPerCall, count - done);
+            for (int i = 0; i < n; ++i) {
+                rows[i] = row(first + done + i);
+            }
+            done += static_cast<int>(jpeg_write_scanlines(&info, rows, static_cast<JDIMENSION>(n)));
+        }
+    });
+}
+
+} // namespace
+
+Bitmap DecodeJpeg(const std::uint8_t* data, std::size_t size) {
+    return Decode(data, size, 0);
+}
+
+Bitmap DecodeJpegScaled(const std::uint8_t* data, std::size_t size, int maxSide) {
+    return Decode(data, size, std::max(maxSide, 1));
+}
+
+JpegSize ReadJpegSize(const std::uint8_t* data, std::size_t size) {
+    Decompressor decompressor;
+    ReadHeader(decompressor, data, size, false);
+    const jpeg_decompress_struct& info = decompressor.Info();
+    JpegSize result{static_cast<int>(info.image_width), static_cast<int>(info.image_height)};
+    if (OrientationOf(info) >= 5) {
+        std::swap(result.width, result.height);
+    }
+    return result;
+}
+
+Bitmap LoadJpeg(const std::string& path) {
+    const std::vector<std::uint8_t> data = ReadFileBytes(path);
+    try {
+        return DecodeJpeg(data.data(), data.size());
+    } catch (const Error& error) {
+        throw Error("Cannot read JPEG file \"" + path + "\": " + error.what());
+    }
+}
+
+std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bitmap, int quality) {
+    if (bitmap.Empty()) {
+        throw Error("An empty picture cannot be written as JPEG");
+    }
+    const int width = bitmap.Width();
+    const int height = bitmap.Height();
+    // 24 and 32 bits are fed to libjpeg as they lie in memory; the rest is
+    // converted a band of rows at a time.
+    const bool rows24 = bitmap.Format() == PixelFormat::Bit24;
+    const bool rows32 = bitmap.Format() == PixelFormat::Bit32;
+
+    // Photos at quality 90 take 2 to 4 bits a pixel; the block doubles when it
+    // is not enough, and untouched pages of it cost nothing.
+    Compressor compressor(65536 + static_cast<std::size_t>(width) * height * 3 / 4);
+    jpeg_compress_struct& info = compressor.Info();
+    info.image_width = static_cast<JDIMENSION>(width);
+    info.image_height = static_cast<JDIMENSION>(height);
+    info.input_components = rows32 ? 4 : 3;
+    info.in_color_space = rows32 ? JCS_EXT_BGRX : JCS_EXT_BGR;
+    compressor.Run([&] {
+        jpeg_set_defaults(&info);
+        jpeg_set_quality(&info, quality, TRUE);
+        // YCbCr with the chroma halved both ways (4:2:0); baseline, sequential.
+        info.comp_info[0].h_samp_factor = 2;
+        info.comp_info[0].v_samp_factor = 2;
+        for (int c = 1; c < 3; ++c) {
+            info.comp_info[c].h_samp_factor = 1;
+            info.comp_info[c].v_samp_factor = 1;
+        }
+        jpeg_start_compress(&info, TRUE);
+    });
+
+    // libjpeg takes non-const rows but only reads them.
+    std::uint8_t* const bits = const_cast<std::uint8_t*>(bitmap.Bits());
+    const std::ptrdiff_t stride = bitmap.Stride();
+    if (rows24 || rows32) {
+        WriteRows(compressor, 0, height, [&](int y) { return bits + y * stride; });
+    } else {
+        std::vector<std::uint8_t> band(static_cast<std::size_t>(width) * 3 * kRowsPerCall);
+        const std::size_t bandStride = static_cast<std::size_t>(width) * 3;
+        for (int first = 0; first < height; first += kRowsPerCall) {
+            const int count = std::min(kRowsPerCall, height - first);
+            for (int i = 0; i < count; ++i) {
+                bitmap.ReadRowBgr(first + i, 0, width, band.data() + i * bandStride);
+            }
+            WriteRows(compressor, first, count,
+                      [&](int y) { return band.data() + (y - first) * bandStride; });
+        }
+    }
+    compressor.Run([&] { jpeg_finish_compress(&info); });
+    return compressor.Output();
+}
+
+void SaveJpeg(const Bitmap& bitmap, const std::string& path, int quality) {
+    std::vector<std::uint8_t> data;
+    try {
+        data = EncodeJpeg(bitmap, quality);
+    } catch (const Error& error) {
+        throw Error("Cannot write file \"" + path + "\": " + error.what());
+    }
+    WriteFileAtomically(path, data);
+}
+
+} // namespace pixmoth
