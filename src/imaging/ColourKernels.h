@@ -48,7 +48,7 @@ struct Kernels {
 const Kernels& PlainKernels();
 // Null when the processor (or the build's target) lacks the instructions.
 const Kernels* Avx2Kernels();
-// AVX2 plus an AVX-512 VBMI table lookup for tone.
+// The AVX2 set with AVX-512 VBMI tone and grey loops.
 const Kernels* Avx512Kernels();
 // The fastest set this processor runs, chosen once.
 const Kernels& FastestKernels();

@@ -105,9 +105,9 @@ TEST(ColourKernels, SolarizeOverEveryColour) {
 // Amounts around the steps of the vector arithmetic: 255 q + r with q capped
 // at 256, the largest amount whose products fit 32 bits, and beyond it.
 TEST(ColourKernels, SaturationOverEveryColour) {
-    for (int amount :
-         {0,     1,       100,     254,     255,     256, 509,  510,   2550,     65280,  65535,
-          65536, 1000000, 8421504, 8421505, INT_MAX, -1,  -255, -2550, -8421504, INT_MIN}) {
+    const int amounts[] = {0,     1,       100,     254,     255,     256,  510,      2550,
+                           65280, 1000000, 8421504, 8421505, INT_MAX, -255, -8421504, INT_MIN};
+    for (int amount : amounts) {
         ExpectSameAsPlain(
             &Kernels::saturation, EveryColourPicture(),
             [amount](auto kernel, const Band& band) { kernel(band, amount); },
