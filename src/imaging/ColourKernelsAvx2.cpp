@@ -217,6 +217,8 @@ constexpr int kSaturationExactLimit = INT_MAX / 255;
 // the change reaches 256 matters after the clamp, so q is capped at 256 and the
 // sum at 256, which keeps every step inside 16 bits; |k| r div 255 is
 // (|k| r * 0x8081) >> 23, exact below 65536.
+constexpr short kDiv255 = static_cast<short>(0x8081);
+
 struct SaturationFactors {
     __m256i quotient; // min(q, 256)
     __m256i remainder;
@@ -229,7 +231,7 @@ struct SaturationFactors {
     const __m256i m = _mm256_abs_epi16(k);
     const __m256i whole = _mm256_mullo_epi16(m, f.quotient);
     const __m256i part = _mm256_srli_epi16(
-        _mm256_mulhi_epu16(_mm256_mullo_epi16(m, f.remainder), _mm256_set1_epi16(-32639)), 7);
+        _mm256_mulhi_epu16(_mm256_mullo_epi16(m, f.remainder), _mm256_set1_epi16(kDiv255)), 7);
     const __m256i change = _mm256_min_epu16(_mm256_add_epi16(whole, part), _mm256_set1_epi16(256));
     // Truncation toward zero makes the quotient's sign that of k * amount.
     return _mm256_add_epi16(grey, _mm256_sign_epi16(change, _mm256_sign_epi16(k, f.sign)));
