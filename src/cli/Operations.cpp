@@ -5,7 +5,7 @@ namespace pixmoth::cli {
 const std::vector<Operation>& AllOperations() {
     static const std::vector<Operation> all = [] {
         std::vector<Operation> list;
-        for (auto part : {TransformOperations, NeighbourhoodOperations}) {
+        for (auto part : {TransformOperations, ColourOperations, NeighbourhoodOperations}) {
             for (Operation& op : part()) {
                 list.push_back(std::move(op));
             }

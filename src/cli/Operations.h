@@ -22,6 +22,7 @@ struct Operation {
 
 // One list per subsystem, each in its own file.
 std::vector<Operation> TransformOperations();
+std::vector<Operation> ColourOperations();
 std::vector<Operation> NeighbourhoodOperations();
 
 // Every operation, in the order the lists above are given.

@@ -17,9 +17,22 @@ void SetRandSeed(std::uint32_t seed) {
 }
 
 int Random(int n) {
-    gSeed = gSeed * 134775813u + 1u;
-    const std::uint64_t product = std::uint64_t{gSeed} * static_cast<std::uint32_t>(n);
-    return static_cast<int>(product >> 32);
+    return RandomStep(gSeed, n);
+}
+
+// The step is the affine map s -> a s + c (mod 2^32); k steps are the map
+// composed with itself k times, built by squaring.
+std::uint32_t RandSeedAfter(std::uint32_t seed, std::uint64_t steps) {
+    std::uint32_t a = kRandMultiplier; // the map for 2^i steps
+    std::uint32_t c = 1u;
+    for (; steps != 0; steps >>= 1) {
+        if (steps & 1u) {
+            seed = seed * a + c;
+        }
+        c = c * a + c;
+        a = a * a;
+    }
+    return seed;
 }
 
 void Randomize() {

@@ -1,0 +1,48 @@
+#include "imaging/RowBands.h"
+
+#include <algorithm>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace pixmoth {
+
+namespace {
+
+constexpr std::size_t kBytesPerBand = std::size_t{1} << 20;
+constexpr unsigned kMaxBands = 8;
+
+} // namespace
+
+void ForEachRowBand(int height, std::size_t bytesPerRow,
+                    const std::function<void(int firstRow, int endRow)>& body) {
+    if (height <= 0) {
+        return;
+    }
+    const std::size_t bytes = bytesPerRow * static_cast<std::size_t>(height);
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const auto bands = static_cast<int>(
+        std::min<std::size_t>({std::size_t{std::min(cores, kMaxBands)}, bytes / kBytesPerBand + 1,
+                               static_cast<std::size_t>(height)}));
+    if (bands <= 1) {
+        body(0, height);
+        return;
+    }
+    std::vector<std::thread> workers;
+    workers.reserve(static_cast<std::size_t>(bands) - 1);
+    for (int band = 1; band < bands; ++band) {
+        const int first = static_cast<int>(static_cast<long long>(height) * band / bands);
+        const int end = static_cast<int>(static_cast<long long>(height) * (band + 1) / bands);
+        try {
+            workers.emplace_back(body, first, end);
+        } catch (const std::system_error&) {
+            body(first, end); // no thread to be had: do the band here
+        }
+    }
+    body(0, static_cast<int>(height / bands));
+    for (std::thread& worker : workers) {
+        worker.join();
+    }
+}
+
+} // namespace pixmoth
