@@ -9,6 +9,16 @@
 
 namespace pixmoth::cli {
 
+void SeedFromOption(const CommandLine& line) {
+    if (const auto seed = line.Value("seed")) {
+        const long long n = ParseInt64(*seed, "--seed");
+        if (n < -2147483648LL || n > 4294967295LL) {
+            throw Error("--seed must lie between -2147483648 and 4294967295");
+        }
+        SetRandSeed(static_cast<std::uint32_t>(n));
+    }
+}
+
 void ApplyCommand(const CommandLine& line, Stopwatch& stopwatch) {
     const auto& words = line.Positional();
     const std::string usage = "pixmoth-cli apply OPERATION [VALUE] INPUT OUTPUT [--seed N]";
@@ -34,13 +44,7 @@ void ApplyCommand(const CommandLine& line, Stopwatch& stopwatch) {
     }
     const std::string& input = words[takesValue ? 2 : 1];
     const std::string& output = words[takesValue ? 3 : 2];
-    if (const auto seed = line.Value("seed")) {
-        const long long n = ParseInt64(*seed, "--seed");
-        if (n < -2147483648LL || n > 4294967295LL) {
-            throw Error("--seed must lie between -2147483648 and 4294967295");
-        }
-        SetRandSeed(static_cast<std::uint32_t>(n));
-    }
+    SeedFromOption(line);
 
     Bitmap picture = LoadPicture(input);
     stopwatch.Start();

@@ -36,8 +36,12 @@ struct Command {
 const std::vector<Command>& AllCommands();
 
 void ApplyCommand(const CommandLine& line, Stopwatch& stopwatch);
+void EnhanceCommand(const CommandLine& line, Stopwatch& stopwatch);
 void ResampleCommand(const CommandLine& line, Stopwatch& stopwatch);
 void IniCommand(const CommandLine& line, Stopwatch& stopwatch);
 extern const char* const kIniUsage;
+
+// Sets the shared random generator's seed from --seed when it is given.
+void SeedFromOption(const CommandLine& line);
 
 } // namespace pixmoth::cli
