@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "imaging/Error.h"
+#include "imaging/IoVectorCursor.h"
 
 namespace pixmoth {
 
@@ -87,6 +88,10 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::uint64_t m
 }
 
 void WriteFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size) {
+    WriteFileAtomically(path, std::vector<iovec>{iovec{const_cast<std::uint8_t*>(data), size}});
+}
+
+void WriteFileAtomically(const std::string& path, const std::vector<iovec>& pieces) {
     const std::string target = ResolveTarget(path);
     const auto slash = target.rfind('/');
     const std::string directory = slash == std::string::npos ? "." : target.substr(0, slash + 1);
@@ -108,16 +113,17 @@ void WriteFileAtomically(const std::string& path, const std::uint8_t* data, std:
         if (::fchmod(file.fd, mode) != 0) {
             fail("", errno);
         }
-        std::size_t done = 0;
-        while (done < size) {
-            const ssize_t n = ::write(file.fd, data + done, size - done);
+        IoVectorCursor cursor(pieces);
+        iovec batch[IOV_MAX];
+        while (!cursor.Done()) {
+            const ssize_t n = ::writev(file.fd, batch, cursor.Next(batch));
             if (n < 0 && errno == EINTR) {
                 continue;
             }
             if (n < 0) {
                 fail("", errno);
             }
-            done += static_cast<std::size_t>(n);
+            cursor.Advance(static_cast<std::size_t>(n));
         }
         if (::fsync(file.fd) != 0) {
             fail("", errno);

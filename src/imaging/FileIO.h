@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/uio.h>
+
 namespace pixmoth {
 
 // Reads a whole file; errors name the file ("Cannot open file \"...\": reason").
@@ -19,5 +21,8 @@ void WriteFileAtomically(const std::string& path, const std::uint8_t* data, std:
 inline void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& data) {
     WriteFileAtomically(path, data.data(), data.size());
 }
+// The same with the file's bytes given as pieces written one after another, so
+// that a writer need not join them into one buffer first.
+void WriteFileAtomically(const std::string& path, const std::vector<iovec>& pieces);
 
 } // namespace pixmoth

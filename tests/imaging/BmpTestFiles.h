@@ -1,0 +1,128 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "imaging/Bitmap.h"
+
+// Hand-made BMP files for the codec's tests: headers are written field by field
+// so each test states exactly what its file claims.
+namespace pixmoth::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct BmpSpec {
+    std::uint32_t headerSize = 40;
+    std::int32_t width = 1;
+    std::int32_t height = 1;
+    std::uint16_t bitCount = 24;
+    std::uint32_t compression = 0;
+    std::uint32_t colorsUsed = 0;
+    // Bit-field masks: after a 40-byte header, inside larger ones.
+    std::vector<std::uint32_t> masks;
+    // b, g, r per entry; 3 bytes each in a 12-byte header's table, else 4.
+    std::vector<PaletteEntry> palette;
+    Bytes pixels;
+    std::optional<std::uint32_t> pixelOffset; // default: right after the table
+};
+
+inline void Put(Bytes& out, std::uint64_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    }
+}
+
+inline Bytes MakeBmp(const BmpSpec& spec) {
+    Bytes info;
+    Put(info, spec.headerSize, 4);
+    if (spec.headerSize == 12) {
+        Put(info, static_cast<std::uint16_t>(spec.width), 2);
+        Put(info, static_cast<std::uint16_t>(spec.height), 2);
+        Put(info, 1, 2);
+        Put(info, spec.bitCount, 2);
+    } else {
+        Put(info, static_cast<std::uint32_t>(spec.width), 4);
+        Put(info, static_cast<std::uint32_t>(spec.height), 4);
+        Put(info, 1, 2);
+        Put(info, spec.bitCount, 2);
+        Put(info, spec.compression, 4);
+        Put(info, spec.pixels.size(), 4);
+        Put(info, 2835, 4);
+        Put(info, 2835, 4);
+        Put(info, spec.colorsUsed, 4);
+        Put(info, 0, 4);
+        info.resize(std::min<std::size_t>(info.size(), spec.headerSize));
+        for (std::uint32_t mask : spec.masks) {
+            Put(info, mask, 4);
+        }
+        info.resize(std::max<std::size_t>(info.size(), spec.headerSize));
+    }
+    Bytes table;
+    for (const PaletteEntry& e : spec.palette) {
+        table.insert(table.end(), {e.blue, e.green, e.red});
+        if (spec.headerSize != 12) {
+            table.push_back(0x77); // reserved bytes are ignored
+        }
+    }
+    const auto offset =
+        spec.pixelOffset.value_or(static_cast<std::uint32_t>(14 + info.size() + table.size()));
+    Bytes file = {'B', 'M'};
+    Put(file, 14 + info.size() + table.size() + spec.pixels.size(), 4);
+    Put(file, 0, 4);
+    Put(file, offset, 4);
+    file.insert(file.end(), info.begin(), info.end());
+    file.insert(file.end(), table.begin(), table.end());
+    file.insert(file.end(), spec.pixels.begin(), spec.pixels.end());
+    return file;
+}
+
+// A folder under the temporary directory, removed with its files at the end.
+class TempDir {
+public:
+    TempDir() {
+        const char* base = std::getenv("TMPDIR");
+        std::string pattern = std::string(base && *base ? base : "/tmp") + "/pixmoth-test-XXXXXX";
+        mPath = ::mkdtemp(pattern.data());
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(mPath, ignored);
+    }
+    std::string File(const std::string& name) const { return mPath + "/" + name; }
+    std::string Write(const std::string& name, const Bytes& bytes) const {
+        std::ofstream(File(name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return File(name);
+    }
+    static Bytes Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+
+private:
+    std::string mPath;
+};
+
+// Every pixel as "b,g,r", pixels separated by spaces and rows by " / ".
+inline std::string PixelsText(const Bitmap& bitmap) {
+    std::string text;
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        for (int x = 0; x < bitmap.Width(); ++x) {
+            const PaletteEntry c = bitmap.PixelColor(x, y);
+            text += (x ? " " : (y ? " / " : "")) + std::to_string(c.blue) + "," +
+                    std::to_string(c.green) + "," + std::to_string(c.red);
+        }
+    }
+    return text;
+}
+
+} // namespace pixmoth::test
