@@ -326,9 +326,7 @@ Bitmap LoadBmp(const std::string& path) {
     if (read < needed) {
         ThrowBmpError(subject, "is truncated"); // it shrank since we looked at its size
     }
-    // What was not read is the last stored row's missing padding.
-    auto* lastStored = static_cast<std::uint8_t*>(rows.back().iov_base);
-    std::memset(lastStored + (stride - (total - read)), 0, total - read);
+    // Whatever was not read is padding of the last stored row, which the cleaning zeroes.
     const int bits = header.bitCount;
     for (int y = 0; y < header.height; ++y) {
         CleanRowTail(bitmap.Bits() + stride * static_cast<std::size_t>(y), header.width, bits,

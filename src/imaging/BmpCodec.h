@@ -14,9 +14,11 @@ namespace pixmoth {
 
 // Decodes a BMP held in memory. Palette files give palette bitmaps of the same
 // depth; 16- and 32-bit files with non-standard bit fields and RLE files are
-// expanded to 24 bits. Damaged or unsupported data throws an Error that says
-// what is wrong (never reads outside `data`, never believes a size the data
-// cannot hold).
+// expanded to 24 bits (BmpCodec.cpp lists every case). Damaged or unsupported
+// data throws an Error that says what is wrong (never reads outside `data`,
+// never believes a size the data cannot hold). Data that stops short of the
+// picture is an error, not a partial picture; RLE pixels that no code sets are
+// black.
 Bitmap DecodeBmp(const std::uint8_t* data, std::size_t size);
 // As DecodeBmp, from a file; error texts name the file.
 Bitmap LoadBmp(const std::string& path);

@@ -12,6 +12,7 @@
 namespace pixmoth {
 namespace {
 
+using test::Bmp;
 using test::BmpSpec;
 using test::Bytes;
 using test::MakeBmp;
@@ -147,7 +148,7 @@ TEST(BmpEncode, EveryFormatRoundTripsThroughMemoryAndFiles) {
 
 TEST(BmpEncode, TheUnusedByteOfThirtyTwoBitPixelsSurvives) {
     // Files use it for alpha; a load and save must not lose it.
-    const Bytes file = MakeBmp({.width = 2, .bitCount = 32, .pixels = {1, 2, 3, 0x80, 4, 5, 6, 7}});
+    const Bytes file = MakeBmp(Bmp(32, 2, 1).Pixels({1, 2, 3, 0x80, 4, 5, 6, 7}));
     const Bitmap bitmap = DecodeBmp(file.data(), file.size());
     EXPECT_EQ(bitmap.ScanLine(0)[3], 0x80);
     const Bytes again = EncodeBmp(bitmap);
@@ -157,34 +158,17 @@ TEST(BmpEncode, TheUnusedByteOfThirtyTwoBitPixelsSurvives) {
 TEST(BmpEncode, LoadingAFileAgreesWithDecodingItsBytes) {
     // Straight-into-the-rows reads and whole-file decoding must give the same bits.
     const std::vector<BmpSpec> specs = {
-        {.width = 3, .height = 2, .pixels = Bytes(21, 0xEE)}, // last row without padding
-        {.width = 3,
-         .height = -2,
-         .bitCount = 8,
-         .palette = {{1, 2, 3, 0}},
-         .pixels = {0, 0, 0, 0xEE, 0, 0, 0, 0xEE, 0xAB}}, // top-down, junk after the pixels
-        {.width = 9,
-         .height = 2,
-         .bitCount = 1,
-         .palette = {{1, 2, 3, 0}, {4, 5, 6, 0}},
-         .pixels = Bytes(8, 0xFF)},
-        {.width = 5,
-         .height = 1,
-         .bitCount = 2,
-         .palette = {{1, 2, 3, 0}},
-         .pixels = {0x1B, 0xFF, 0xEE, 0xEE}},
-        {.width = 2,
-         .height = 1,
-         .bitCount = 32,
-         .compression = 3,
-         .masks = {0xFF, 0xFF00, 0xFF0000},
-         .pixels = {1, 2, 3, 4, 5, 6, 7, 8}},
-        {.width = 2,
-         .height = 1,
-         .bitCount = 8,
-         .compression = 1,
-         .palette = {{1, 2, 3, 0}},
-         .pixels = {2, 0, 0, 1}},
+        Bmp(24, 3, 2).Pixels(Bytes(21, 0xEE)), // last row without padding
+        Bmp(8, 3, -2)
+            .Table({{1, 2, 3}})
+            .Pixels({0, 0, 0, 0xEE, 0, 0, 0, 0xEE, 0xAB}), // top-down, junk after
+        Bmp(1, 9, 2).Table({{1, 2, 3}, {4, 5, 6}}).Pixels(Bytes(8, 0xFF)),
+        Bmp(2, 5, 1).Table({{1, 2, 3}}).Pixels({0x1B, 0xFF, 0xEE, 0xEE}),
+        Bmp(32, 2, 1)
+            .Compression(3)
+            .Masks({0xFF, 0xFF00, 0xFF0000})
+            .Pixels({1, 2, 3, 4, 5, 6, 7, 8}),
+        Bmp(8, 2, 1).Compression(1).Table({{1, 2, 3}}).Pixels({2, 0, 0, 1}),
     };
     const TempDir dir;
     for (std::size_t i = 0; i < specs.size(); ++i) {

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -22,17 +23,42 @@ using Bytes = std::vector<std::uint8_t>;
 struct BmpSpec {
     std::uint32_t headerSize = 40;
     std::int32_t width = 1;
-    std::int32_t height = 1;
+    std::int32_t height = 1; // negative: top-down
     std::uint16_t bitCount = 24;
     std::uint32_t compression = 0;
     std::uint32_t colorsUsed = 0;
     // Bit-field masks: after a 40-byte header, inside larger ones.
     std::vector<std::uint32_t> masks;
-    // b, g, r per entry; 3 bytes each in a 12-byte header's table, else 4.
+    // 3 bytes per entry in a 12-byte header's table, else 4.
     std::vector<PaletteEntry> palette;
     Bytes pixels;
     std::optional<std::uint32_t> pixelOffset; // default: right after the table
+
+    BmpSpec Header(std::uint32_t size) const { return With(&BmpSpec::headerSize, size); }
+    BmpSpec Compression(std::uint32_t code) const { return With(&BmpSpec::compression, code); }
+    BmpSpec Masks(std::vector<std::uint32_t> m) const { return With(&BmpSpec::masks, m); }
+    BmpSpec Used(std::uint32_t count) const { return With(&BmpSpec::colorsUsed, count); }
+    BmpSpec Table(std::vector<PaletteEntry> t) const { return With(&BmpSpec::palette, t); }
+    BmpSpec Pixels(Bytes p) const { return With(&BmpSpec::pixels, p); }
+    BmpSpec Offset(std::uint32_t o) const { return With(&BmpSpec::pixelOffset, o); }
+
+private:
+    template <typename Field, typename Value>
+    BmpSpec With(Field BmpSpec::*field, Value value) const {
+        BmpSpec copy = *this;
+        copy.*field = std::move(value);
+        return copy;
+    }
 };
+
+// A bits-per-pixel picture of width x height; the rest is said by the setters.
+inline BmpSpec Bmp(int bits, std::int32_t width, std::int32_t height) {
+    BmpSpec spec;
+    spec.bitCount = static_cast<std::uint16_t>(bits);
+    spec.width = width;
+    spec.height = height;
+    return spec;
+}
 
 inline void Put(Bytes& out, std::uint64_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) {
