@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "BmpTestFiles.h"
+#include "TempDir.h"
 #include "imaging/BmpCodec.h"
 #include "imaging/Error.h"
 
@@ -238,8 +239,8 @@ TEST(BmpDecode, LoadNamesTheFileInItsErrors) {
     const test::TempDir dir;
     Bytes file = MakeBmp(Bmp(24, 2, 2).Pixels(Bytes(16)));
     file.resize(file.size() - 8);
-    const std::string uncompressed = dir.Write("cut.bmp", file);
-    const std::string rle = dir.Write("cut-rle.bmp", MakeBmp(Rle(8, 2, 2, {2, 1})));
+    const std::string uncompressed = test::WriteBytes(dir / "cut.bmp", file);
+    const std::string rle = test::WriteBytes(dir / "cut-rle.bmp", MakeBmp(Rle(8, 2, 2, {2, 1})));
     for (const std::string& path : {uncompressed, rle}) {
         try {
             LoadBmp(path);
@@ -248,8 +249,8 @@ TEST(BmpDecode, LoadNamesTheFileInItsErrors) {
             EXPECT_EQ(std::string(e.what()), "File \"" + path + "\" is truncated");
         }
     }
-    EXPECT_THROW(LoadBmp(dir.File("missing.bmp")), Error);
-    EXPECT_THROW(LoadBmp(dir.File("")), Error); // the folder itself
+    EXPECT_THROW(LoadBmp(dir / "missing.bmp"), Error);
+    EXPECT_THROW(LoadBmp(dir.Path()), Error); // the folder itself
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "BmpTestFiles.h"
+#include "TempDir.h"
 #include "TestPictures.h"
 #include "imaging/BmpCodec.h"
 #include "imaging/Error.h"
@@ -18,7 +19,6 @@ using test::Bytes;
 using test::MakeBmp;
 using test::PatternBitmap;
 using test::SamePicture;
-using test::TempDir;
 
 std::uint32_t Field32(const Bytes& file, std::size_t at) {
     return file[at] | (file[at + 1] << 8) | (file[at + 2] << 16) |
@@ -82,9 +82,9 @@ TEST(BmpEncode, OneBitFileHasItsTableAndNoStrayBits) {
                             0,    0,    0,  0, 0xFF, 0xFF, 0xFF, 0,                // black, white
                             0x80, 0x80, 0,  0};
     EXPECT_EQ(EncodeBmp(bitmap), expected);
-    const TempDir dir;
-    SaveBmp(bitmap, dir.File("glyph.bmp"));
-    EXPECT_EQ(TempDir::Read(dir.File("glyph.bmp")), expected);
+    const test::TempDir dir;
+    SaveBmp(bitmap, dir / "glyph.bmp");
+    EXPECT_EQ(test::ReadBytes(dir / "glyph.bmp"), expected);
 }
 
 TEST(BmpEncode, HeaderFieldsForEveryFormat) {
@@ -116,7 +116,7 @@ TEST(BmpEncode, HeaderFieldsForEveryFormat) {
 }
 
 TEST(BmpEncode, EveryFormatRoundTripsThroughMemoryAndFiles) {
-    const TempDir dir;
+    const test::TempDir dir;
     struct Case {
         PixelFormat format;
         int width;
@@ -139,9 +139,9 @@ TEST(BmpEncode, EveryFormatRoundTripsThroughMemoryAndFiles) {
         EXPECT_TRUE(SamePicture(decoded, original));
         EXPECT_TRUE(SameBits(decoded, original));
 
-        const std::string path = dir.File("round.bmp");
+        const std::string path = dir / "round.bmp";
         SaveBmp(original, path);
-        EXPECT_EQ(TempDir::Read(path), encoded);
+        EXPECT_EQ(test::ReadBytes(path), encoded);
         EXPECT_TRUE(SameBits(LoadBmp(path), original));
     }
 }
@@ -170,21 +170,21 @@ TEST(BmpEncode, LoadingAFileAgreesWithDecodingItsBytes) {
             .Pixels({1, 2, 3, 4, 5, 6, 7, 8}),
         Bmp(8, 2, 1).Compression(1).Table({{1, 2, 3}}).Pixels({2, 0, 0, 1}),
     };
-    const TempDir dir;
+    const test::TempDir dir;
     for (std::size_t i = 0; i < specs.size(); ++i) {
         SCOPED_TRACE(i);
         const Bytes file = MakeBmp(specs[i]);
-        const std::string path = dir.Write("file.bmp", file);
+        const std::string path = test::WriteBytes(dir / "file.bmp", file);
         EXPECT_TRUE(SameBits(LoadBmp(path), DecodeBmp(file.data(), file.size())));
     }
 }
 
 TEST(BmpEncode, AnEmptyPictureIsRefusedAndNothingIsWritten) {
-    const TempDir dir;
+    const test::TempDir dir;
     for (const Bitmap& empty : {Bitmap(), Bitmap(0, 5), Bitmap(5, 0)}) {
         EXPECT_THROW(EncodeBmp(empty), Error);
-        EXPECT_THROW(SaveBmp(empty, dir.File("empty.bmp")), Error);
-        EXPECT_TRUE(TempDir::Read(dir.File("empty.bmp")).empty());
+        EXPECT_THROW(SaveBmp(empty, dir / "empty.bmp"), Error);
+        EXPECT_TRUE(test::ReadBytes(dir / "empty.bmp").empty());
     }
 }
 

@@ -1,16 +1,13 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <unistd.h>
 
 #include "imaging/Bitmap.h"
 
@@ -110,33 +107,19 @@ inline Bytes MakeBmp(const BmpSpec& spec) {
     return file;
 }
 
-// A folder under the temporary directory, removed with its files at the end.
-class TempDir {
-public:
-    TempDir() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/pixmoth-test-XXXXXX";
-        mPath = ::mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(mPath, ignored);
-    }
-    std::string File(const std::string& name) const { return mPath + "/" + name; }
-    std::string Write(const std::string& name, const Bytes& bytes) const {
-        std::ofstream(File(name), std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
-        return File(name);
-    }
-    static Bytes Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
-    }
+// Writes `bytes` to `path` and returns the path.
+inline std::string WriteBytes(const std::string& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return path;
+}
 
-private:
-    std::string mPath;
-};
+// The file's bytes; none when it is missing.
+inline Bytes ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
 
 // Every pixel as "b,g,r", pixels separated by spaces and rows by " / ".
 inline std::string PixelsText(const Bitmap& bitmap) {
