@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the unit,
-# widget and end-to-end tests.
+# widget and end-to-end tests, then the fuzz targets of the file readers.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh test
@@ -9,5 +9,12 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DPIXMOTH_BUILD_BENCH=ON
 cmake --build build -j2
 scripts/check-format.sh
 (cd build && ctest --output-on-failure --no-tests=error -j2)
+
+# The file readers' fuzz targets replay their corpora under the address and
+# undefined-behaviour sanitizers (scripts/fuzz.sh runs them for longer).
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+      -DPIXMOTH_FUZZ=ON -DPIXMOTH_BUILD_GUI=OFF >/dev/null
+cmake --build build-fuzz -j2
+(cd build-fuzz && ctest --output-on-failure --no-tests=error -j2)
 
 echo "All tests passed."

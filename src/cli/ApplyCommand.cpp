@@ -5,19 +5,8 @@
 #include "cli/Operations.h"
 #include "imaging/Error.h"
 #include "imaging/PictureFile.h"
-#include "imaging/Random.h"
 
 namespace pixmoth::cli {
-
-void SeedFromOption(const CommandLine& line) {
-    if (const auto seed = line.Value("seed")) {
-        const long long n = ParseInt64(*seed, "--seed");
-        if (n < -2147483648LL || n > 4294967295LL) {
-            throw Error("--seed must lie between -2147483648 and 4294967295");
-        }
-        SetRandSeed(static_cast<std::uint32_t>(n));
-    }
-}
 
 void ApplyCommand(const CommandLine& line, Stopwatch& stopwatch) {
     const auto& words = line.Positional();
@@ -44,6 +33,7 @@ void ApplyCommand(const CommandLine& line, Stopwatch& stopwatch) {
     }
     const std::string& input = words[takesValue ? 2 : 1];
     const std::string& output = words[takesValue ? 3 : 2];
+    CheckOutputName(output);
     SeedFromOption(line);
 
     Bitmap picture = LoadPicture(input);

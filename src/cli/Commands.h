@@ -43,5 +43,8 @@ extern const char* const kIniUsage;
 
 // Sets the shared random generator's seed from --seed when it is given.
 void SeedFromOption(const CommandLine& line);
+// Refuses an output name whose extension is not .jpg, .jpeg or .bmp before any
+// work is done, so a typo never leaves a BMP file behind under another name.
+void CheckOutputName(const std::string& path);
 
 } // namespace pixmoth::cli

@@ -22,6 +22,7 @@ void EnhanceCommand(const CommandLine& line, Stopwatch& stopwatch) {
                     "; the entries are:" + list);
     }
     const int factor = ParseInt(words[1], "FACTOR");
+    CheckOutputName(words[3]);
     SeedFromOption(line);
 
     Bitmap source = LoadPicture(words[2]);

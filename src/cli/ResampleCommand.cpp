@@ -14,7 +14,8 @@ void ResampleCommand(const CommandLine& line, Stopwatch& stopwatch) {
     if (filter == nullptr) {
         std::string names;
         for (const FilterEntry& entry : FilterTable) {
-            names += " " + std::string(entry.name);
+            names += ' ';
+            names += entry.name;
         }
         throw Error("Unknown filter \"" + words[0] + "\"; give an index 0..6 or a name:" + names);
     }
@@ -24,6 +25,7 @@ void ResampleCommand(const CommandLine& line, Stopwatch& stopwatch) {
         throw Error("WIDTH and HEIGHT must be at least 1, not " + words[1] + " x " + words[2]);
     }
 
+    CheckOutputName(words[4]);
     Bitmap picture = LoadPicture(words[3]);
     // Sized before the timing starts, as the program's own callers do.
     Bitmap result(width, height);

@@ -2,45 +2,18 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include "TempDir.h"
+#include "cli/CliRunner.h"
 
 namespace pixmoth {
 namespace {
 
+using test::Outcome;
 using test::ReadTextFile;
+using test::RunCli;
 using test::TempDir;
 using test::WriteTextFile;
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quoted(const std::string& word) {
-    std::string quoted = "'";
-    for (const char c : word) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
-// Runs the built pixmoth-cli with `words`, collecting its exit status and output.
-Outcome RunCli(const TempDir& temp, const std::vector<std::string>& words) {
-    std::string command = Quoted(PIXMOTH_CLI);
-    for (const std::string& word : words) {
-        command += " " + Quoted(word);
-    }
-    command += " >" + Quoted(temp / "stdout") + " 2>" + Quoted(temp / "stderr");
-    const int raw = std::system(command.c_str());
-    Outcome outcome;
-    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    outcome.out = ReadTextFile(temp / "stdout");
-    outcome.err = ReadTextFile(temp / "stderr");
-    return outcome;
-}
 
 TEST(IniCli, WritesAndReadsBackStringsAndIntegers) {
     TempDir temp;

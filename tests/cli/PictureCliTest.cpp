@@ -1,0 +1,192 @@
+#include <filesystem>
+#include <functional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "TempDir.h"
+#include "TestPictures.h"
+#include "cli/CliRunner.h"
+#include "imaging/BmpCodec.h"
+#include "imaging/ColourEffects.h"
+#include "imaging/EnhancementTable.h"
+#include "imaging/JpegCodec.h"
+#include "imaging/Random.h"
+#include "imaging/Resample.h"
+#include "imaging/ResampleFilters.h"
+#include "imaging/TileEffects.h"
+#include "imaging/Transforms.h"
+
+namespace pixmoth {
+namespace {
+
+using test::Outcome;
+using test::PatternBitmap;
+using test::RunCli;
+using test::SamePicture;
+using test::TempDir;
+
+// Each case: the command's words around INPUT and OUTPUT, and the library call
+// that must give the same picture.
+struct PictureCase {
+    const char* what;
+    std::vector<std::string> before; // words before INPUT
+    std::vector<std::string> after;  // words after OUTPUT
+    std::function<Bitmap(Bitmap)> expected;
+};
+
+TEST(PictureCli, CommandsGiveExactlyTheLibrarysPictures) {
+    TempDir temp;
+    const Bitmap picture = PatternBitmap(37, 23);
+    const std::string input = temp / "in.bmp";
+    SaveBmp(picture, input);
+    const std::vector<PictureCase> cases = {
+        {"a turn",
+         {"apply", "RotateRight"},
+         {},
+         [](Bitmap b) {
+             Bitmap out;
+             RotateRight(b, out);
+             return out;
+         }},
+        {"an in-place transform",
+         {"apply", "FlipDown"},
+         {},
+         [](Bitmap b) {
+             FlipDown(b);
+             return b;
+         }},
+        {"a source-and-destination effect",
+         {"apply", "Posterize", "-3"},
+         {},
+         [](Bitmap b) {
+             Bitmap out = b;
+             Posterize(b, out, -3);
+             return out;
+         }},
+        {"a real value",
+         {"apply", "KeepRed", "1.5"},
+         {},
+         [](Bitmap b) {
+             KeepRed(b, 1.5);
+             return b;
+         }},
+        {"noise from seed 0, as at program start",
+         {"apply", "AddColorNoise", "40"},
+         {},
+         [](Bitmap b) {
+             SetRandSeed(0);
+             AddColorNoise(b, 40);
+             return b;
+         }},
+        {"noise from a given seed",
+         {"apply", "AddMonoNoise", "40"},
+         {"--seed", "4000000000"},
+         [](Bitmap b) {
+             SetRandSeed(4000000000u);
+             AddMonoNoise(b, 40);
+             return b;
+         }},
+        {"an enhancement entry",
+         {"enhance", "23", "-2"},
+         {},
+         [](Bitmap b) {
+             Bitmap work = b;
+             RunEnhancement(23, -2, b, work);
+             return work;
+         }},
+        {"a tile effect",
+         {"apply", "TexturizeOverlap", "7"},
+         {},
+         [](Bitmap b) {
+             TexturizeOverlap(b, 7);
+             return b;
+         }},
+        {"a resample by name",
+         {"resample", "mitchell", "11", "50"},
+         {},
+         [](Bitmap b) {
+             Bitmap out(11, 50);
+             const FilterEntry* filter = FindFilter("Mitchell");
+             ResampleBitmap(b, out, filter->kernel, filter->support);
+             return out;
+         }},
+    };
+    for (const PictureCase& c : cases) {
+        const std::string output = temp / "out.bmp";
+        std::vector<std::string> words = c.before;
+        words.push_back(input);
+        words.push_back(output);
+        words.insert(words.end(), c.after.begin(), c.after.end());
+        const Outcome outcome = RunCli(temp, words);
+        ASSERT_EQ(outcome.status, 0) << c.what << ": " << outcome.err;
+        const Bitmap expected = c.expected(picture);
+        Bitmap written = LoadBmp(output);
+        written.To24Bit();
+        EXPECT_TRUE(SamePicture(written, expected)) << c.what;
+    }
+}
+
+TEST(PictureCli, WritesJpegByExtensionAndTimesTheOperation) {
+    TempDir temp;
+    const std::string input = temp / "in.bmp";
+    SaveBmp(PatternBitmap(40, 30), input);
+    const Outcome outcome =
+        RunCli(temp, {"apply", "RotateLeft", input, temp / "out.JPEG", "--time"});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_TRUE(std::regex_match(outcome.err, std::regex("time: [0-9]+\\.[0-9]{3} ms\n")))
+        << outcome.err;
+    const Bitmap written = LoadJpeg(temp / "out.JPEG");
+    EXPECT_EQ(written.Width(), 30);
+    EXPECT_EQ(written.Height(), 40);
+}
+
+TEST(PictureCli, BadCallsFailWithAMessageAndWriteNothing) {
+    TempDir temp;
+    const std::string input = temp / "in.bmp";
+    SaveBmp(PatternBitmap(8, 8), input);
+    const std::string out = temp / "out.bmp";
+    struct Case {
+        std::vector<std::string> words;
+        const char* message; // a part of the error text
+    };
+    const std::vector<Case> cases = {
+        {{"paint", input, out}, "Unknown command \"paint\""},
+        {{"apply", "Blur", input, out}, "Unknown operation \"Blur\""},
+        {{"apply", "Darken", input, out}, "usage: pixmoth-cli apply Darken VALUE INPUT OUTPUT"},
+        {{"apply", "Invert", "3", input, out}, "usage: pixmoth-cli apply Invert INPUT OUTPUT"},
+        {{"apply", "Darken", "ten", input, out}, "VALUE must be a whole number"},
+        {{"apply", "Darken", "1.5", input, out}, "VALUE must be a whole number"},
+        {{"apply", "Invert", temp / "missing.bmp", out}, "Cannot open file"},
+        {{"apply", "Invert", input, temp / "out.png"}, "must end in .jpg, .jpeg or .bmp"},
+        {{"apply", "Seamless", "0", input, out}, "Division by zero"},
+        {{"apply", "Invert", input, out, "--colour"}, "Unknown option --colour"},
+        {{"apply", "AddMonoNoise", "5", input, out, "--seed", "x"}, "--seed must be a whole"},
+        {{"enhance", "24", "1", input, out}, "INDEX must lie between 0 and 23"},
+        {{"resample", "Sharp", "4", "4", input, out}, "Unknown filter \"Sharp\""},
+        {{"resample", "Box", "0", "4", input, out}, "WIDTH and HEIGHT must be at least 1"},
+    };
+    for (const Case& c : cases) {
+        const Outcome outcome = RunCli(temp, c.words);
+        EXPECT_EQ(outcome.status, 1) << c.message;
+        EXPECT_NE(outcome.err.find(c.message), std::string::npos)
+            << "expected \"" << c.message << "\" in: " << outcome.err;
+        EXPECT_EQ(outcome.err.rfind("pixmoth-cli: ", 0), 0u) << outcome.err;
+        EXPECT_FALSE(std::filesystem::exists(out)) << c.message;
+        EXPECT_FALSE(std::filesystem::exists(temp / "out.png"));
+    }
+}
+
+TEST(PictureCli, AFailedWriteLeavesTheOldFileAsItWas) {
+    TempDir temp;
+    const std::string input = temp / "in.bmp";
+    SaveBmp(PatternBitmap(8, 8), input);
+    const Outcome outcome = RunCli(temp, {"apply", "Invert", input, temp / "no/such/dir/out.bmp"});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(outcome.err.find("Cannot write file"), std::string::npos) << outcome.err;
+}
+
+} // namespace
+} // namespace pixmoth
