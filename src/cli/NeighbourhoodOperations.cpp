@@ -6,29 +6,10 @@
 
 namespace pixmoth::cli {
 
-namespace {
-
-Operation Plain(const std::string& name, void (*op)(Bitmap&)) {
-    return {name, Operation::Value::None, [op](Bitmap& input, double) {
-                op(input);
-                return std::move(input);
-            }};
-}
-
-// The value reaches the effect as given, sign included.
-Operation WithInteger(const std::string& name, void (*op)(Bitmap&, int)) {
-    return {name, Operation::Value::Integer, [op](Bitmap& input, double value) {
-                op(input, static_cast<int>(value));
-                return std::move(input);
-            }};
-}
-
-} // namespace
-
 std::vector<Operation> NeighbourhoodOperations() {
-    return {Plain("Emboss", Emboss),
-            Plain("Shadow", Shadow),
-            Plain("AntiAlias", AntiAlias),
+    return {InPlace("Emboss", Emboss),
+            InPlace("Shadow", Shadow),
+            InPlace("AntiAlias", AntiAlias),
             WithInteger("SplitBlur", SplitBlur),
             WithInteger("GaussianBlur", GaussianBlur),
             WithInteger("Mosaic", Mosaic),

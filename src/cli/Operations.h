@@ -20,6 +20,17 @@ struct Operation {
     std::function<Bitmap(Bitmap& input, double value)> run;
 };
 
+// Entries for the usual shapes of image functions. In-place functions change
+// the input and return it; the value is passed as given, sign included.
+Operation InPlace(const std::string& name, void (*op)(Bitmap&));
+Operation WithInteger(const std::string& name, void (*op)(Bitmap&, int));
+Operation WithReal(const std::string& name, void (*op)(Bitmap&, double));
+// Source-and-destination functions as the enhancement dialog calls them: the
+// picture is the source and a copy of it the destination.
+Operation SourceToCopy(const std::string& name, void (*op)(Bitmap&, Bitmap&, int));
+// A turn writes a new picture from the input.
+Operation Turn(const std::string& name, void (*op)(Bitmap&, Bitmap&));
+
 // One list per subsystem, each in its own file.
 std::vector<Operation> TransformOperations();
 std::vector<Operation> ColourOperations();
