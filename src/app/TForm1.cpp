@@ -1,13 +1,419 @@
 #include "app/TForm1.h"
 
+#include <QCloseEvent>
+#include <QFile>
+#include <QHBoxLayout>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolBar>
+#include <QUrl>
+
+#include <sys/stat.h>
+
+#include "app/IniStuff.h"
+#include "app/TSaveBounds.h"
+#include "document/TChild.h"
+#include "imaging/Bitmap.h"
+#include "imaging/FileIO.h"
+#include "imaging/PictureFile.h"
+#include "platform/Commands.h"
+#include "platform/Interaction.h"
+#include "platform/PaintProgram.h"
+#include "platform/Paths.h"
+#include "platform/ProgramDirectory.h"
+#include "platform/QtPaths.h"
+#include "platform/StatusPanel.h"
 
 namespace pixmoth {
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent), mMdiArea(new QMdiArea(this)) {
+namespace {
+
+const char* const kOpenFilter = "All pictures (*.jpg *.jpeg *.bmp *.ico *.wmf *.emf);;"
+                                "JPEG Image File (*.jpg *.jpeg);;"
+                                "Bitmaps (*.bmp);;"
+                                "Icons (*.ico);;"
+                                "Metafiles (*.wmf *.emf)";
+
+QString NameList(const QStringList& names) {
+    return names.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent)
+    : QMainWindow(parent), mMdiArea(new QMdiArea), mPanel1(new QWidget),
+      mStatusPanel(new StatusPanel(400)), mSaveBounds(new TSaveBounds(this)) {
     setWindowTitle(QStringLiteral("Pixmoth - screenshots, picture editing and icons"));
-    setCentralWidget(mMdiArea);
-    setGeometry(10, 10, 590, 490);
+    setWindowIcon(QIcon(QStringLiteral(":/pixmoth.png")));
+    setStatusTip(QStringLiteral("FileMenu"));
+    // The design-time bounds; FormCreate replaces them with the stored ones.
+    setGeometry(202, 108, 764, 594);
+
+    // The browser panel: its tree and thumbnail list live here, collapsed to
+    // one pixel at start-up.
+    mPanel1->setObjectName(QStringLiteral("Panel1"));
+    mPanel1->setFixedWidth(1);
+    auto* central = new QWidget;
+    auto* layout = new QHBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(mPanel1);
+    layout->addWidget(mMdiArea, 1);
+    setCentralWidget(central);
+
+    mBackgroundTile = QPixmap(QStringLiteral(":/BackgroundTile.bmp"));
+    if (mBackgroundTile.width() * mBackgroundTile.height() > 0) {
+        mMdiArea->setBackground(QBrush(mBackgroundTile));
+    }
+    mMdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mMdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    connect(mMdiArea, &QMdiArea::subWindowActivated, this, &TForm1::SubWindowActivated);
+
+    statusBar()->addWidget(mStatusPanel);
+    statusBar()->setSizeGripEnabled(true);
+
+    BuildMenus();
+    BuildToolBar();
+    setAcceptDrops(true);
+}
+
+TForm1::~TForm1() {
+    // Document windows may still show their menus in the bar; take them out
+    // before the documents go.
+    menuBar()->clear();
+}
+
+QAction* TForm1::AddAction(QMenu* menu, const QString& caption, const QString& handler,
+                           const QString& hint) {
+    auto* action = new QAction(caption, this);
+    action->setObjectName(handler);
+    action->setStatusTip(hint);
+    if (menu != nullptr) {
+        menu->addAction(action);
+    }
+    return action;
+}
+
+QAction* TForm1::Command(const QString& handler) const {
+    return findChild<QAction*>(handler, Qt::FindDirectChildrenOnly);
+}
+
+void TForm1::BuildMenus() {
+    auto* file = new QMenu(QStringLiteral("&File"), this);
+    ConnectCommand(AddAction(file, QStringLiteral("&Open..."), QStringLiteral("Open1Click"),
+                             QStringLiteral("Open picture")),
+                   this, &TForm1::Open1Click);
+    file->addSeparator();
+    ConnectCommand(AddAction(file, QStringLiteral("Exit"), QStringLiteral("Exit1Click")), this,
+                   &TForm1::Exit1Click);
+
+    auto* window = new QMenu(QStringLiteral("&Window"), this);
+    ConnectCommand(AddAction(window, QStringLiteral("&Tile"), QStringLiteral("Tile1Click")), this,
+                   &TForm1::Tile1Click);
+    ConnectCommand(AddAction(window, QStringLiteral("&Cascade"), QStringLiteral("Cascade1Click")),
+                   this, &TForm1::Cascade1Click);
+    ConnectCommand(AddAction(window, QStringLiteral("Close All"), QStringLiteral("CloseAll1Click")),
+                   this, &TForm1::CloseAll1Click);
+
+    auto* help = new QMenu(QStringLiteral("&Help"), this);
+    ConnectCommand(AddAction(help, QStringLiteral("Help"), QStringLiteral("Help2Click")), this,
+                   &TForm1::Help2Click);
+
+    mMenus = {file, window, help};
+    ShowMenus(mMenus);
+}
+
+void TForm1::BuildToolBar() {
+    auto* toolBar = addToolBar(QStringLiteral("ToolBar1"));
+    toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar->setMovable(false);
+    toolBar->setFloatable(false);
+    toolBar->setIconSize(QSize(32, 32));
+    toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    QAction* edit = AddAction(nullptr, QStringLiteral("Edit"), QStringLiteral("actEdit"),
+                              QStringLiteral("Edit the picture with the paint program"));
+    edit->setIcon(QIcon(QStringLiteral(":/toolbar/edit.png")));
+    ConnectCommand(edit, this, &TForm1::actEditExecute);
+    toolBar->addAction(edit);
+    toolBar->widgetForAction(edit)->setFixedSize(39, 38);
+}
+
+QString TForm1::StatusText() const {
+    return mStatusPanel->text();
+}
+
+QString TForm1::HomeDirectory() const {
+    return FromNative(pixmoth::HomeDirectory(CurrentEnvironment()));
+}
+
+void TForm1::FormCreate() {
+    Environment& environment = CurrentEnvironment();
+    const std::string directory = ProgramDirectory(environment, ExecutableDirectory());
+    EnsureDirectory(directory);
+    mIniFileName = FromNative(directory + "Pixmoth.ini");
+    mHelpFileName = FromNative(directory + "Pixmoth.html");
+    SetIniMessageSink([](const std::string& message) {
+        CurrentInteraction().Tell(Interaction::Kind::Information, FromNative(message));
+    });
+
+    mShotsDir = FromNative(directory + "Shots");
+    // A Shots directory that cannot be created is not reported here: the
+    // capture reports the failed write of its picture.
+    ::mkdir(ToNative(mShotsDir).c_str(), 0777);
+
+    const std::string home = pixmoth::HomeDirectory(environment);
+    std::string start = IniReadString(ToNative(mIniFileName), "Start with", "StartDir", home);
+    if (!IsDirectory(start)) {
+        start = home;
+    }
+    mPictureDir = FromNative(WithTrailingSlash(start));
+
+    mSaveBounds->RestoreBounds(this, mIniFileName);
+    mPanel1->setFixedWidth(1);
+}
+
+void TForm1::OpenPicture(const QString& path) {
+    const std::string native = ToNative(path);
+    Bitmap working;
+    if (PictureKindOf(native) != PictureKind::Other) {
+        working = LoadPicture(native);
+    }
+    auto* child = new TChild(this);
+    child->setWindowTitle(FromNative(FileNamePart(native)));
+    child->SetPictureFile(path);
+    mMdiArea->addSubWindow(child);
+    mPictureDir = FromNative(DirectoryPart(native));
+    child->SetPicture(std::move(working));
+    child->show();
+}
+
+void TForm1::OpenDroppedFiles(const QStringList& paths) {
+    QStringList errors;
+    for (const QString& path : paths) {
+        if (PictureKindOf(ToNative(path)) == PictureKind::Other) {
+            continue;
+        }
+        try {
+            OpenPicture(path);
+        } catch (const std::exception& error) {
+            errors << QString::fromUtf8(error.what());
+        }
+    }
+    if (!errors.isEmpty()) {
+        ShowErrorMessage(errors.join(QStringLiteral("\n")));
+    }
+}
+
+void TForm1::OpenCommandLine(const QStringList& arguments) {
+    QStringList pictures;
+    QStringList options;
+    QStringList others;
+    bool onlyFiles = false;
+    for (const QString& argument : arguments) {
+        if (!onlyFiles && argument == QStringLiteral("--")) {
+            onlyFiles = true;
+        } else if (!onlyFiles && argument.startsWith(QLatin1Char('-'))) {
+            options << argument;
+        } else if (PictureKindOf(ToNative(argument)) == PictureKind::Other) {
+            others << argument;
+        } else {
+            pictures << argument;
+        }
+    }
+    OpenDroppedFiles(pictures);
+    if (options.isEmpty() && others.isEmpty()) {
+        return;
+    }
+    QString text;
+    if (!options.isEmpty()) {
+        text += QStringLiteral("Unknown option: %1\n").arg(NameList(options));
+    }
+    if (!others.isEmpty()) {
+        text += QStringLiteral("Not a JPEG or BMP picture (.jpg, .jpeg, .bmp): %1\n")
+                    .arg(NameList(others));
+    }
+    text += QStringLiteral("Usage: pixmoth [PICTURE...]");
+    CurrentInteraction().Tell(Interaction::Kind::Warning, text);
+}
+
+TChild* TForm1::ActiveDocument() const {
+    return mActiveDocument.data();
+}
+
+QList<TChild*> TForm1::Documents() const {
+    QList<TChild*> documents;
+    for (QMdiSubWindow* window : mMdiArea->subWindowList(QMdiArea::StackingOrder)) {
+        if (auto* child = qobject_cast<TChild*>(window)) {
+            documents << child;
+        }
+    }
+    return documents;
+}
+
+bool TForm1::CloseAllDocuments() {
+    // Bottom of the stack first, the active window last.
+    bool allClosed = true;
+    for (TChild* child : Documents()) {
+        if (!child->close()) {
+            allClosed = false;
+        }
+    }
+    return allClosed;
+}
+
+void TForm1::SubWindowActivated(QMdiSubWindow* window) {
+    auto* child = qobject_cast<TChild*>(window);
+    if (child == nullptr) {
+        // No window is active: either none is left, or the whole program lost
+        // the focus to another application, which is no switch between windows.
+        if (Documents().isEmpty() || mActiveDocument.isNull()) {
+            mActiveDocument = nullptr;
+            ShowMenus(mMenus);
+        }
+        return;
+    }
+    if (child == mActiveDocument) {
+        return;
+    }
+    if (!mActiveDocument.isNull()) {
+        mActiveDocument->FormDeactivate();
+    }
+    mActiveDocument = child;
+    ShowMenus(child->Menus());
+    child->FormActivate();
+}
+
+void TForm1::ShowMenus(const QList<QMenu*>& menus) {
+    // One menu bar whose menus are swapped: QMainWindow::setMenuBar would
+    // delete the bar that holds the other window's menus.
+    QMenuBar* bar = menuBar();
+    bar->clear();
+    for (QMenu* menu : menus) {
+        bar->addMenu(menu);
+    }
+}
+
+bool TForm1::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        mStatusPanel->setText(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TForm1::Open1Click() {
+    const QString name =
+        CurrentInteraction().OpenFileName(QString::fromLatin1(kOpenFilter), mPictureDir);
+    if (!name.isEmpty()) {
+        OpenPicture(name);
+    }
+}
+
+void TForm1::Exit1Click() {
+    close();
+}
+
+void TForm1::Tile1Click() {
+    mMdiArea->tileSubWindows();
+}
+
+void TForm1::Cascade1Click() {
+    mMdiArea->cascadeSubWindows();
+}
+
+void TForm1::CloseAll1Click() {
+    CloseAllDocuments();
+}
+
+void TForm1::Help2Click() {
+    const std::string page = ToNative(mHelpFileName);
+    if (page.empty()) {
+        CurrentInteraction().Tell(Interaction::Kind::Information,
+                                  QStringLiteral("The help page Pixmoth.html was not found."));
+        return;
+    }
+    if (!IsRegularFile(page)) {
+        // The page ships inside the program; a missing copy is written again.
+        QFile shipped(QStringLiteral(":/Pixmoth.html"));
+        if (!shipped.open(QIODevice::ReadOnly)) {
+            CurrentInteraction().Tell(
+                Interaction::Kind::Information,
+                QStringLiteral("The help page %1 was not found.").arg(mHelpFileName));
+            return;
+        }
+        const QByteArray text = shipped.readAll();
+        WriteFileAtomically(page, reinterpret_cast<const std::uint8_t*>(text.constData()),
+                            static_cast<std::size_t>(text.size()));
+    }
+    const ProgramCall call = DesktopOpenCall(page);
+    CurrentEnvironment().StartDetached(call.program, call.arguments);
+}
+
+void TForm1::actEditExecute() {
+    std::string file;
+    if (TChild* child = qobject_cast<TChild*>(mMdiArea->currentSubWindow())) {
+        file = ToNative(child->PictureFile());
+    }
+    if (!IsRegularFile(file)) {
+        file.clear();
+    }
+    const ProgramCall call = PaintProgramCall(CurrentEnvironment(), file);
+    if (call.program.empty()) {
+        QStringList names;
+        for (const std::string& name : PaintProgramNames()) {
+            names << QString::fromStdString(name);
+        }
+        CurrentInteraction().Tell(
+            Interaction::Kind::Information,
+            QStringLiteral("No paint program was found. Install one of: %1.").arg(NameList(names)));
+        return;
+    }
+    CurrentEnvironment().StartDetached(call.program, call.arguments);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // A close event must not end in an exception: failures are shown here and
+    // do not keep the program from closing, as nothing but a setting is lost.
+    try {
+        IniWriteString(ToNative(mIniFileName), "Start with", "StartDir", ToNative(mPictureDir));
+    } catch (const std::exception& error) {
+        ShowErrorMessage(QString::fromUtf8(error.what()));
+    }
+    if (!CloseAllDocuments()) {
+        event->ignore();
+        return;
+    }
+    try {
+        mSaveBounds->StoreBounds(this, mIniFileName);
+    } catch (const std::exception& error) {
+        ShowErrorMessage(QString::fromUtf8(error.what()));
+    }
+    event->accept();
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            paths << url.toLocalFile();
+        }
+    }
+    event->acceptProposedAction();
+    // Opened from the event queue, after the drop has been answered: decoding
+    // and error boxes must not keep the dragging program waiting.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { OpenDroppedFiles(paths); }, Qt::QueuedConnection);
 }
 
 } // namespace pixmoth

@@ -1,20 +1,108 @@
 #pragma once
 
+#include <QList>
 #include <QMainWindow>
+#include <QPixmap>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
 
+class QAction;
 class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
 
 namespace pixmoth {
 
-// The multiple-document main window.
+class StatusPanel;
+class TChild;
+class TSaveBounds;
+
+// The main window: a frame of document windows over a tiled background, a tool
+// bar for the program's jobs, the browser panel on the left (collapsed to one
+// pixel), and the program-wide state the other windows read and write.
 class TForm1 : public QMainWindow {
     Q_OBJECT
 
 public:
     explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Start-up: program directory, settings file, Shots directory, start
+    // directory and stored bounds. Throws when the program directory cannot be
+    // created; the window then keeps its defaults.
+    void FormCreate();
+
+    // Opens a picture in a new document window: JPEG for ".jpg"/".jpeg", BMP
+    // for ".bmp" (any case), an empty picture for anything else. A picture that
+    // cannot be decoded throws and no window is created.
+    void OpenPicture(const QString& path);
+    // Opens the JPEG and BMP files among `paths` and skips the rest, as for files
+    // dropped on the window. A file that fails is reported after the others
+    // were opened.
+    void OpenDroppedFiles(const QStringList& paths);
+    // The program's arguments: pictures to open as if dropped. Anything else is
+    // reported in one message.
+    void OpenCommandLine(const QStringList& arguments);
+    // Closes every document window, each asking to save when changed; false when
+    // one of them stays open.
+    bool CloseAllDocuments();
+
+    const QString& IniFileName() const { return mIniFileName; }
+    const QString& HelpFileName() const { return mHelpFileName; }
+    const QString& ShotsDir() const { return mShotsDir; }
+    const QString& PictureDir() const { return mPictureDir; }
+    void SetPictureDir(const QString& directory) { mPictureDir = directory; }
+    const QString& LastShotFile() const { return mLastShotFile; }
+    void SetLastShotFile(const QString& path) { mLastShotFile = path; }
+    QString HomeDirectory() const;
+    const QPixmap& BackgroundTile() const { return mBackgroundTile; }
+
+    QMdiArea* MdiArea() const { return mMdiArea; }
+    QList<TChild*> Documents() const;
+    // The document window the user works in, or null.
+    TChild* ActiveDocument() const;
+    QWidget* Panel1() const { return mPanel1; }
+    QString StatusText() const;
+    const QList<QMenu*>& MainMenus() const { return mMenus; }
+    QAction* Command(const QString& handler) const;
+
+public slots:
+    void Open1Click();
+    void Exit1Click();
+    void Tile1Click();
+    void Cascade1Click();
+    void CloseAll1Click();
+    void Help2Click();
+    void actEditExecute();
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
-    QMdiArea* mMdiArea = nullptr;
+    QAction* AddAction(QMenu* menu, const QString& caption, const QString& handler,
+                       const QString& hint = QString());
+    void BuildMenus();
+    void BuildToolBar();
+    void SubWindowActivated(QMdiSubWindow* window);
+    void ShowMenus(const QList<QMenu*>& menus);
+
+    QString mIniFileName;
+    QString mHelpFileName;
+    QString mPictureDir;
+    QString mLastShotFile;
+    QString mShotsDir;
+    QPixmap mBackgroundTile;
+
+    QMdiArea* mMdiArea;
+    QWidget* mPanel1;
+    StatusPanel* mStatusPanel;
+    TSaveBounds* mSaveBounds;
+    QList<QMenu*> mMenus;
+    QPointer<TChild> mActiveDocument;
 };
 
 } // namespace pixmoth

@@ -1,0 +1,81 @@
+#include "document/EditHistory.h"
+
+#include <utility>
+
+namespace pixmoth {
+
+void EditHistory::AppendUndo(Bitmap snapshot) {
+    if (mUndoList.size() >= MaxUndo) {
+        mUndoList.pop_front();
+    }
+    mUndoList.push_back(std::move(snapshot));
+}
+
+void EditHistory::RecordUndo(const Bitmap& picture) {
+    RecordUndo(Bitmap(picture));
+}
+
+void EditHistory::RecordUndo(Bitmap&& picture) {
+    mChanged = true;
+    AppendUndo(std::move(picture));
+    mRedoList.clear();
+}
+
+void EditHistory::RecordResult(const Bitmap& picture) {
+    mRedoList.push_back(picture);
+}
+
+bool EditHistory::UndoStep(Bitmap& picture) {
+    if (mUndoList.empty()) {
+        return false;
+    }
+    mRedoList.push_back(mUndoList.back());
+    picture = std::move(mUndoList.back());
+    mUndoList.pop_back();
+    return true;
+}
+
+bool EditHistory::RedoStep(Bitmap& picture) {
+    if (mRedoList.empty()) {
+        return false;
+    }
+    AppendUndo(mRedoList.back());
+    picture = std::move(mRedoList.back());
+    mRedoList.pop_back();
+    return true;
+}
+
+namespace {
+
+// Runs `operation` with the old picture already in the undo list; on failure the
+// picture gets its old contents back from there before the error goes on.
+template <typename Operation>
+void RunRecorded(Bitmap& picture, EditHistory& history, Operation&& operation) {
+    Bitmap work(picture);
+    history.RecordUndo(std::move(picture));
+    picture = Bitmap();
+    try {
+        operation(work);
+    } catch (...) {
+        picture = history.UndoList().back();
+        throw;
+    }
+    history.RecordResult(picture);
+}
+
+} // namespace
+
+void RunPictureCommand(Bitmap& picture, EditHistory& history,
+                       const std::function<void(Bitmap& work)>& operation) {
+    RunRecorded(picture, history, [&](Bitmap& work) {
+        operation(work);
+        picture = std::move(work);
+    });
+}
+
+void RunPictureCommandInto(Bitmap& picture, EditHistory& history,
+                           const std::function<void(Bitmap& work, Bitmap& picture)>& operation) {
+    RunRecorded(picture, history, [&](Bitmap& work) { operation(work, picture); });
+}
+
+} // namespace pixmoth

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <functional>
+
+#include "imaging/Bitmap.h"
+
+namespace pixmoth {
+
+// The snapshot history of one document: whole-picture copies, no diffs.
+//
+// RecordUndo before a change and RecordResult after it; UndoStep and RedoStep
+// move the snapshot they restore to the other list, so the picture they replace
+// is not kept. With MaxUndo = 4 the two lists together never hold more than five
+// snapshots: a command empties the redo list before adding its result there.
+class EditHistory {
+public:
+    static constexpr std::size_t MaxUndo = 4;
+
+    // Snapshot of `picture` onto the undo list (dropping the oldest at MaxUndo),
+    // the redo list cleared, Changed set.
+    void RecordUndo(const Bitmap& picture);
+    // The same, taking over the picture itself instead of copying it.
+    void RecordUndo(Bitmap&& picture);
+    // Snapshot of the changed picture onto the redo list.
+    void RecordResult(const Bitmap& picture);
+    // `picture` becomes the newest undo snapshot, which moves to the redo list.
+    // False, and nothing changes, when the undo list is empty.
+    bool UndoStep(Bitmap& picture);
+    // `picture` becomes the newest redo snapshot, which moves to the undo list.
+    // False, and nothing changes, when the redo list is empty.
+    bool RedoStep(Bitmap& picture);
+
+    // Set by RecordUndo; the document clears it each time it is activated.
+    bool Changed() const { return mChanged; }
+    void ClearChanged() { mChanged = false; }
+
+    // Oldest first.
+    const std::deque<Bitmap>& UndoList() const { return mUndoList; }
+    const std::deque<Bitmap>& RedoList() const { return mRedoList; }
+
+private:
+    void AppendUndo(Bitmap snapshot);
+
+    std::deque<Bitmap> mUndoList;
+    std::deque<Bitmap> mRedoList;
+    bool mChanged = false;
+};
+
+// One Tools command on a document picture: working copy, RecordUndo, the
+// operation, RecordResult. When the operation throws, the undo snapshot stays
+// recorded, no result is recorded, the picture is left as it was and the error
+// propagates. Each costs two picture copies besides the operation (the working
+// copy and the result snapshot): the undo snapshot takes over the old picture's
+// memory and the working copy becomes the picture without a copy.
+//
+// For operations that change their bitmap in place (flips, effects).
+void RunPictureCommand(Bitmap& picture, EditHistory& history,
+                       const std::function<void(Bitmap& work)>& operation);
+// For operations that write a new picture from a source (the rotations): the
+// result goes straight into `picture`, which the operation resizes.
+void RunPictureCommandInto(Bitmap& picture, EditHistory& history,
+                           const std::function<void(Bitmap& work, Bitmap& picture)>& operation);
+
+} // namespace pixmoth

@@ -1,0 +1,138 @@
+#include "document/ImageControl.h"
+
+#include <algorithm>
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "document/Selection.h"
+
+namespace pixmoth {
+
+ImageControl::ImageControl(QWidget* parent) : QWidget(parent) {
+    // Every move shows the position, not only drags; a click focuses the control
+    // so that clicking a document's picture activates its window.
+    setMouseTracking(true);
+    setFocusPolicy(Qt::ClickFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void ImageControl::SetPicture(const Bitmap* picture) {
+    mPicture = picture;
+    PictureChanged();
+}
+
+void ImageControl::PictureChanged() {
+    mImage = QImage();
+    mDisplayCopy = Bitmap();
+    if (mPicture != nullptr && !mPicture->Empty()) {
+        const Bitmap* shown = mPicture;
+        if (mPicture->Format() != PixelFormat::Bit24) {
+            mDisplayCopy = *mPicture;
+            mDisplayCopy.To24Bit();
+            shown = &mDisplayCopy;
+        }
+        // Rows are top-down BGR with the same padding QImage expects: no copy.
+        mImage = QImage(shown->Bits(), shown->Width(), shown->Height(),
+                        static_cast<qsizetype>(shown->Stride()), QImage::Format_BGR888);
+    }
+    update();
+}
+
+void ImageControl::SetStretch(bool stretch) {
+    if (stretch != mStretch) {
+        mStretch = stretch;
+        update();
+    }
+}
+
+std::vector<QPoint> ImageControl::OutlineDots(const Rect& rect) {
+    const Rect r = NormalizeRect(rect);
+    std::vector<QPoint> dots;
+    if (r.Width() == 0 || r.Height() == 0) {
+        return dots;
+    }
+    const int right = r.right - 1;
+    const int bottom = r.bottom - 1;
+    // Dots on the pixels whose x + y is even: every other pixel along each edge,
+    // the same phase at every corner, and each pixel at most once.
+    const auto dot = [&](int x, int y) {
+        if (((x + y) & 1) == 0) {
+            dots.emplace_back(x, y);
+        }
+    };
+    for (int x = r.left; x <= right; ++x) {
+        dot(x, r.top);
+        if (bottom != r.top) {
+            dot(x, bottom);
+        }
+    }
+    for (int y = r.top + 1; y < bottom; ++y) {
+        dot(r.left, y);
+        if (right != r.left) {
+            dot(right, y);
+        }
+    }
+    return dots;
+}
+
+void ImageControl::ToggleOutline(const Rect& rect) {
+    const Rect r = NormalizeRect(rect);
+    if (r.Width() == 0 || r.Height() == 0) {
+        return;
+    }
+    const auto found = std::find(mOutlines.begin(), mOutlines.end(), r);
+    if (found != mOutlines.end()) {
+        mOutlines.erase(found);
+    } else {
+        mOutlines.push_back(r);
+    }
+    update(QRect(r.left, r.top, r.Width(), r.Height()));
+}
+
+void ImageControl::ClearOutlines() {
+    if (!mOutlines.empty()) {
+        mOutlines.clear();
+        update();
+    }
+}
+
+void ImageControl::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QRect exposed = event->rect();
+    const QRect pictureArea(QPoint(0, 0), mStretch ? size() : mImage.size());
+    if (mImage.isNull() || !pictureArea.contains(exposed)) {
+        painter.fillRect(exposed, palette().window());
+    }
+    if (!mImage.isNull()) {
+        if (mStretch) {
+            // Bilinear filtering of the exposed part only; QPainter clips the
+            // scaled drawing to the paint region.
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+            painter.drawImage(rect(), mImage);
+        } else {
+            painter.drawImage(exposed.topLeft(), mImage, exposed);
+        }
+    }
+    if (!mOutlines.empty()) {
+        painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+        for (const Rect& outline : mOutlines) {
+            for (const QPoint& dot : OutlineDots(outline)) {
+                if (exposed.contains(dot)) {
+                    painter.fillRect(QRect(dot, QSize(1, 1)), Qt::black);
+                }
+            }
+        }
+    }
+}
+
+void ImageControl::mousePressEvent(QMouseEvent* event) {
+    emit MousePressed(event->position().toPoint(), event->buttons(), event->modifiers());
+}
+
+void ImageControl::mouseMoveEvent(QMouseEvent* event) {
+    emit MouseMoved(event->position().toPoint(), event->buttons(), event->modifiers());
+}
+
+} // namespace pixmoth

@@ -1,0 +1,21 @@
+#include "document/SaveNames.h"
+
+#include "imaging/PictureFile.h"
+
+namespace pixmoth {
+
+std::string SaveAsFileName(const std::string& chosen, int filterIndex) {
+    if (PictureKindOf(chosen) != PictureKind::Other) {
+        return chosen;
+    }
+    return chosen + (filterIndex == kSaveFilterBitmap ? ".bmp" : ".jpg");
+}
+
+std::string WritePictureFileName(const std::string& name) {
+    if (PictureKindOf(name) != PictureKind::Other) {
+        return name;
+    }
+    return name + ".bmp";
+}
+
+} // namespace pixmoth

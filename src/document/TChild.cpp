@@ -1,0 +1,448 @@
+#include "document/TChild.h"
+
+#include <QCloseEvent>
+#include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "app/IniStuff.h"
+#include "app/TForm1.h"
+#include "document/ImageControl.h"
+#include "document/SaveNames.h"
+#include "document/Selection.h"
+#include "document/ToolCommands.h"
+#include "document/ZoomSteps.h"
+#include "imaging/PictureFile.h"
+#include "platform/Commands.h"
+#include "platform/Interaction.h"
+#include "platform/Paths.h"
+#include "platform/QtPaths.h"
+#include "platform/StatusPanel.h"
+
+namespace pixmoth {
+
+namespace {
+
+constexpr int kMinimumClientWidth = 140;
+const char* const kSaveFilter = "Jpeg Image (*.jpg);;Bitmap (*.bmp)";
+
+bool ExactlyLeftButton(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+    return buttons == Qt::LeftButton && (modifiers & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+
+} // namespace
+
+TChild::TChild(TForm1* mainForm)
+    : mMainForm(mainForm), mClient(new QWidget(this)), mToolBar(new QToolBar(mClient)),
+      mScrollArea(new QScrollArea(mClient)), mImage(new ImageControl),
+      mStatusBar(new QStatusBar(mClient)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Child"));
+    setMinimumSize(80, 80);
+    setWindowIcon(mainForm->windowIcon());
+
+    BuildMenus();
+    BuildToolBar();
+
+    mScrollArea->setFrameShape(QFrame::NoFrame);
+    mScrollArea->setWidgetResizable(false);
+    mScrollArea->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    mScrollArea->setWidget(mImage);
+    // Scroll bars only when the window is smaller than its picture; no minimum
+    // of the scroll area's own, so the client can be exactly the picture's size.
+    mScrollArea->setMinimumSize(1, 1);
+    mScrollArea->verticalScrollBar()->setSingleStep(30);
+    mImage->resize(0, 0);
+    mImage->SetPicture(&mPicture);
+    mImage->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(mImage, &QWidget::customContextMenuRequested, this,
+            [this](QPoint at) { mPopupMenu->popup(mImage->mapToGlobal(at)); });
+    connect(mImage, &ImageControl::MousePressed, this, &TChild::ImageMouseDown);
+    connect(mImage, &ImageControl::MouseMoved, this, &TChild::ImageMouseMove);
+
+    for (int i = 0; i < 2; ++i) {
+        mPanels[i] = new StatusPanel(i == 0 ? 100 : 50, mStatusBar);
+        mStatusBar->addWidget(mPanels[i]);
+    }
+    mStatusBar->setSizeGripEnabled(false);
+    mStatusBar->setFixedHeight(mStatusBar->sizeHint().height());
+
+    auto* layout = new QVBoxLayout(mClient);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(mToolBar);
+    layout->addWidget(mScrollArea, 1);
+    layout->addWidget(mStatusBar);
+    setWidget(mClient);
+}
+
+TChild::~TChild() {
+    // The menus may be in the main window's menu bar; they go with the window.
+    qDeleteAll(mMenus);
+    delete mPopupMenu;
+}
+
+QAction* TChild::AddAction(QMenu* menu, const QString& caption, const QString& handler,
+                           const QString& hint) {
+    auto* action = new QAction(caption, this);
+    action->setObjectName(handler);
+    action->setStatusTip(hint);
+    if (menu != nullptr) {
+        menu->addAction(action);
+    }
+    return action;
+}
+
+void TChild::BuildMenus() {
+    auto* file = new QMenu(QStringLiteral("&File"));
+    ConnectCommand(AddAction(file, QStringLiteral("&Open..."), QStringLiteral("Open1Click"),
+                             QStringLiteral("Open picture")),
+                   this, &TChild::Open1Click);
+    ConnectCommand(AddAction(file, QStringLiteral("Save As"), QStringLiteral("SaveAs1Click"),
+                             QStringLiteral("Save current picture as *.jpg")),
+                   this, &TChild::SaveAs1Click);
+    file->addSeparator();
+    ConnectCommand(AddAction(file, QStringLiteral("Close All"), QStringLiteral("CloseAll2Click")),
+                   this, &TChild::CloseAll1Click);
+
+    auto* edit = new QMenu(QStringLiteral("&Edit"));
+    QAction* undo = AddAction(edit, QStringLiteral("Undo"), QStringLiteral("actUndo"));
+    undo->setIcon(QIcon(QStringLiteral(":/menu/undo.png")));
+    ConnectCommand(undo, this, &TChild::actUndoExecute);
+    QAction* redo = AddAction(edit, QStringLiteral("Redo"), QStringLiteral("actRedo"));
+    redo->setIcon(QIcon(QStringLiteral(":/menu/redo.png")));
+    ConnectCommand(redo, this, &TChild::actRedoExecute);
+    edit->addSeparator();
+    QAction* selectAll =
+        AddAction(edit, QStringLiteral("Select All"), QStringLiteral("actSelectAll"));
+    ConnectCommand(selectAll, this, &TChild::actSelectAllExecute);
+
+    auto* tools = new QMenu(QStringLiteral("&Tools"));
+    for (const ToolCommand& command : ToolCommands()) {
+        QAction* action = AddAction(tools, QString::fromUtf8(command.caption),
+                                    QString::fromLatin1(command.handler));
+        connect(
+            action, &QAction::triggered, this, [this, &command] { RunToolCommand(command); },
+            Qt::QueuedConnection);
+    }
+
+    auto* window = new QMenu(QStringLiteral("&Window"));
+    ConnectCommand(AddAction(window, QStringLiteral("&Tile"), QStringLiteral("Tile1Click")), this,
+                   &TChild::Tile1Click);
+    ConnectCommand(AddAction(window, QStringLiteral("&Cascade"), QStringLiteral("Cascade1Click")),
+                   this, &TChild::Cascade1Click);
+    ConnectCommand(AddAction(window, QStringLiteral("Close All"), QStringLiteral("CloseAll1Click")),
+                   this, &TChild::CloseAll1Click);
+
+    auto* help = new QMenu(QStringLiteral("&Help"));
+    ConnectCommand(AddAction(help, QStringLiteral("Help"), QStringLiteral("Help2Click")), this,
+                   &TChild::Help2Click);
+
+    mMenus = {file, edit, tools, window, help};
+
+    mPopupMenu = new QMenu;
+    mPopupMenu->addAction(selectAll);
+}
+
+void TChild::BuildToolBar() {
+    mToolBar->setMovable(false);
+    mToolBar->setFloatable(false);
+    mToolBar->setIconSize(QSize(16, 16));
+    mToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    const struct {
+        const char* caption;
+        const char* handler;
+        void (TChild::*slot)();
+    } zoomButtons[] = {{"+", "ToolButton1", &TChild::ToolButton1Click},
+                       {"-", "ToolButton2", &TChild::ToolButton2Click},
+                       {"0", "ToolButton3", &TChild::ToolButton3Click}};
+    for (const auto& button : zoomButtons) {
+        QAction* action = AddAction(nullptr, QString::fromLatin1(button.caption),
+                                    QString::fromLatin1(button.handler));
+        mToolBar->addAction(action);
+        ConnectCommand(action, this, button.slot);
+    }
+    mToolBar->addSeparator();
+    mToolBar->addAction(Command(QStringLiteral("actUndo")));
+    mToolBar->addAction(Command(QStringLiteral("actRedo")));
+    mToolBar->setFixedHeight(mToolBar->sizeHint().height());
+}
+
+QAction* TChild::Command(const QString& handler) const {
+    return findChild<QAction*>(handler, Qt::FindDirectChildrenOnly);
+}
+
+QString TChild::StatusText(int panel) const {
+    return mPanels[panel]->text();
+}
+
+void TChild::SetPictureFile(const QString& path) {
+    mPictureFile = path;
+    // The main window's status bar shows it while the mouse is over the window.
+    setStatusTip(path);
+}
+
+QSize TChild::ClientSize() const {
+    return mClient->size();
+}
+
+void TChild::SetClientSize(int width, int height) {
+    // The sub-window's contents margins are its frame and title bar.
+    const QMargins frame = contentsMargins();
+    resize(width + frame.left() + frame.right(), height + frame.top() + frame.bottom());
+}
+
+void TChild::SetPicture(Bitmap picture) {
+    mPicture = std::move(picture);
+    mPictureWidth = mPicture.Width();
+    mPictureHeight = mPicture.Height();
+    mImage->SetStretch(false);
+    mImage->resize(mPictureWidth, mPictureHeight);
+    mImage->PictureChanged();
+    SetClientSize(std::max(mPictureWidth, kMinimumClientWidth),
+                  mPictureHeight + mToolBar->height() + mStatusBar->height());
+    mNaturalClientWidth = std::max(mPictureWidth, kMinimumClientWidth);
+    mNaturalClientHeight = mPictureHeight + mToolBar->height() + mStatusBar->height();
+}
+
+void TChild::PictureChanged() {
+    mImage->PictureChanged();
+}
+
+void TChild::SyncSizeToPicture() {
+    if (mPicture.Width() == mPictureWidth && mPicture.Height() == mPictureHeight) {
+        return;
+    }
+    mPictureWidth = mPicture.Width();
+    mPictureHeight = mPicture.Height();
+    mImage->resize(mPictureWidth, mPictureHeight);
+    mNaturalClientWidth = std::max(mPictureWidth, kMinimumClientWidth);
+    mNaturalClientHeight = mToolBar->height() + mPictureHeight + mStatusBar->height();
+    SetClientSize(mNaturalClientWidth, mNaturalClientHeight);
+}
+
+void TChild::SetScrollBarsEnabled(bool horizontal, bool vertical) {
+    mScrollArea->setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAsNeeded
+                                                         : Qt::ScrollBarAlwaysOff);
+    mScrollArea->setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAsNeeded
+                                                     : Qt::ScrollBarAlwaysOff);
+}
+
+void TChild::ZoomIn() {
+    if (!mZoomBaseSet) {
+        ResetZoom();
+    }
+    mImage->SetStretch(true);
+    mImage->resize(ZoomInSide(mImage->width()), mImage->height());
+    mImage->resize(mImage->width(), ZoomInSide(mImage->height()));
+    FitWindowToImage();
+}
+
+void TChild::ZoomOut() {
+    if (!mZoomBaseSet) {
+        ResetZoom();
+    }
+    mImage->SetStretch(true);
+    mImage->resize(ZoomOutSide(mImage->width()), mImage->height());
+    mImage->resize(mImage->width(), ZoomOutSide(mImage->height()));
+    FitWindowToImage();
+}
+
+void TChild::FitWindowToImage() {
+    SetClientSize(mImage->width(), mToolBar->height() + mImage->height() + mStatusBar->height());
+    SetScrollBarsEnabled(mImage->width() >= mPictureWidth, mImage->height() >= mPictureHeight);
+}
+
+void TChild::ResetZoom() {
+    SetScrollBarsEnabled(true, true);
+    if (mPictureWidth == 0) {
+        mPictureWidth = mImage->width();
+    }
+    if (mPictureHeight == 0) {
+        mPictureHeight = mImage->height();
+    }
+    mImage->resize(mPictureWidth, mPictureHeight);
+    mImage->SetStretch(false);
+    mZoomBaseSet = true;
+    SetClientSize(mNaturalClientWidth, mNaturalClientHeight);
+}
+
+void TChild::ToolButton1Click() {
+    ZoomIn();
+}
+
+void TChild::ToolButton2Click() {
+    ZoomOut();
+}
+
+void TChild::ToolButton3Click() {
+    ResetZoom();
+}
+
+void TChild::DrawSelection() {
+    const Selection& s = SharedSelection();
+    const int top = mToolBar->height();
+    mImage->ToggleOutline(Rect{s.X1, s.Y1 - top, s.X2, s.Y2 - top});
+}
+
+void TChild::ClearSelection() {
+    SharedSelection().Clear();
+}
+
+void TChild::ImageMouseDown(QPoint position, Qt::MouseButtons buttons,
+                            Qt::KeyboardModifiers modifiers) {
+    if (!ExactlyLeftButton(buttons, modifiers)) {
+        return;
+    }
+    Selection& s = SharedSelection();
+    if (s.Present()) {
+        DrawSelection();
+    }
+    s.X1 = s.X2 = position.x();
+    s.Y1 = s.Y2 = position.y() + mToolBar->height();
+}
+
+void TChild::ImageMouseMove(QPoint position, Qt::MouseButtons buttons,
+                            Qt::KeyboardModifiers modifiers) {
+    mPanels[0]->setText(QStringLiteral("%1:%2").arg(position.x()).arg(position.y()));
+    if (!ExactlyLeftButton(buttons, modifiers)) {
+        return;
+    }
+    Selection& s = SharedSelection();
+    DrawSelection();
+    s.X2 = position.x();
+    s.Y2 = position.y() + mToolBar->height();
+    DrawSelection();
+}
+
+void TChild::actSelectAllExecute() {
+    DrawSelection();
+    Selection& s = SharedSelection();
+    s.X1 = 0;
+    s.Y1 = mToolBar->height();
+    s.X2 = mImage->width();
+    s.Y2 = mImage->height() + mToolBar->height();
+    DrawSelection();
+}
+
+void TChild::FormActivate() {
+    mMainForm->SetPictureDir(FromNative(DirectoryPart(ToNative(mPictureFile))));
+    mHistory.ClearChanged();
+}
+
+void TChild::FormDeactivate() {
+    ClearSelection();
+    // The outline would vanish with the next repaint of the picture anyway.
+    mImage->ClearOutlines();
+}
+
+void TChild::RunToolCommand(const ToolCommand& command) {
+    // Whatever happens, the control must let go of the old pixel memory, which
+    // the history has taken over.
+    struct Refresh {
+        TChild* child;
+        ~Refresh() { child->PictureChanged(); }
+    } refresh{this};
+    if (command.into != nullptr) {
+        RunPictureCommandInto(mPicture, mHistory, command.into);
+        SyncSizeToPicture();
+    } else {
+        RunPictureCommand(mPicture, mHistory, command.inPlace);
+    }
+}
+
+void TChild::actUndoExecute() {
+    if (mHistory.UndoStep(mPicture)) {
+        PictureChanged();
+        SyncSizeToPicture();
+    }
+}
+
+void TChild::actRedoExecute() {
+    if (mHistory.RedoStep(mPicture)) {
+        PictureChanged();
+        SyncSizeToPicture();
+    }
+}
+
+void TChild::Open1Click() {
+    mMainForm->Open1Click();
+}
+
+void TChild::SaveAs1Click() {
+    SavePictureAs();
+}
+
+void TChild::CloseAll1Click() {
+    mMainForm->CloseAllDocuments();
+}
+
+void TChild::Tile1Click() {
+    mMainForm->Tile1Click();
+}
+
+void TChild::Cascade1Click() {
+    mMainForm->Cascade1Click();
+}
+
+void TChild::Help2Click() {
+    mMainForm->Help2Click();
+}
+
+void TChild::WritePicture(const QString& name) {
+    SavePicture(mPicture, WritePictureFileName(ToNative(name)));
+}
+
+bool TChild::SavePictureAs() {
+    const std::string ini = ToNative(mMainForm->IniFileName());
+    const int filterIndex =
+        std::clamp(IniReadInteger(ini, "Save Dlg Filter", "value", kSaveFilterJpeg),
+                   kSaveFilterJpeg, kSaveFilterBitmap);
+    const std::string directory =
+        IniReadString(ini, "Save Dir", "value", ToNative(mMainForm->HomeDirectory()));
+    const auto choice = CurrentInteraction().SaveFileName(QString::fromLatin1(kSaveFilter),
+                                                          filterIndex, FromNative(directory));
+    if (!choice) {
+        return false;
+    }
+    const std::string name = SaveAsFileName(ToNative(choice->fileName), choice->filterIndex);
+    WritePicture(FromNative(name));
+    IniWriteInteger(ini, "Save Dlg Filter", "value", choice->filterIndex);
+    IniWriteString(ini, "Save Dir", "value", DirectoryPart(name));
+    return true;
+}
+
+bool TChild::FormCloseQuery() {
+    if (!Changed()) {
+        return true;
+    }
+    if (!CurrentInteraction().Ask(Interaction::Kind::Warning,
+                                  QStringLiteral("File has changed.\r\nSave current file"))) {
+        return true;
+    }
+    // The close is refused when the save fails: the error is shown here, as a
+    // close event must not end in an exception.
+    try {
+        if (IsRegularFile(ToNative(mPictureFile))) {
+            WritePicture(mPictureFile);
+            return true;
+        }
+        return SavePictureAs();
+    } catch (const std::exception& error) {
+        ShowErrorMessage(QString::fromUtf8(error.what()));
+        return false;
+    }
+}
+
+void TChild::closeEvent(QCloseEvent* event) {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    QMdiSubWindow::closeEvent(event);
+}
+
+} // namespace pixmoth

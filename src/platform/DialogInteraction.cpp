@@ -1,0 +1,72 @@
+#include "platform/DialogInteraction.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace pixmoth {
+
+namespace {
+
+QMessageBox::Icon IconOf(Interaction::Kind kind) {
+    switch (kind) {
+    case Interaction::Kind::Information:
+        return QMessageBox::Information;
+    case Interaction::Kind::Warning:
+        return QMessageBox::Warning;
+    case Interaction::Kind::Error:
+        return QMessageBox::Critical;
+    case Interaction::Kind::Confirmation:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// The program writes its two-line texts with "\r\n"; a carriage return would
+// show as a stray glyph in a Qt label.
+QString DisplayText(const QString& text) {
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown;
+}
+
+int Run(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, QApplication::applicationName(), DisplayText(text), buttons,
+                    QApplication::activeWindow());
+    return box.exec();
+}
+
+// The 1-based index of `selected` among the filters of `filter`.
+int FilterIndexOf(const QString& filter, const QString& selected) {
+    const QStringList filters = filter.split(QStringLiteral(";;"));
+    const auto at = filters.indexOf(selected);
+    return at < 0 ? 1 : static_cast<int>(at) + 1;
+}
+
+} // namespace
+
+bool DialogInteraction::Ask(Kind kind, const QString& text) {
+    return Run(IconOf(kind), text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void DialogInteraction::Tell(Kind kind, const QString& text) {
+    Run(IconOf(kind), text, QMessageBox::Ok);
+}
+
+QString DialogInteraction::OpenFileName(const QString& filter, const QString& directory) {
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), directory, filter);
+}
+
+std::optional<Interaction::SaveChoice>
+DialogInteraction::SaveFileName(const QString& filter, int filterIndex, const QString& directory) {
+    const QStringList filters = filter.split(QStringLiteral(";;"));
+    QString selected = filters.value(filterIndex - 1, filters.value(0));
+    const QString name = QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(),
+                                                      directory, filter, &selected);
+    if (name.isEmpty()) {
+        return std::nullopt;
+    }
+    return SaveChoice{name, FilterIndexOf(filter, selected)};
+}
+
+} // namespace pixmoth

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/Interaction.h"
+
+namespace pixmoth {
+
+// The real interaction: QMessageBox and QFileDialog over the active window.
+class DialogInteraction : public Interaction {
+public:
+    bool Ask(Kind kind, const QString& text) override;
+    void Tell(Kind kind, const QString& text) override;
+    QString OpenFileName(const QString& filter, const QString& directory) override;
+    std::optional<SaveChoice> SaveFileName(const QString& filter, int filterIndex,
+                                           const QString& directory) override;
+};
+
+} // namespace pixmoth

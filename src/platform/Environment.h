@@ -1,0 +1,41 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pixmoth {
+
+// The program's one door to its environment: environment variables, programs on
+// the search path and the programs it starts (the paint program, xdg-open).
+// Tests install their own to see what would be run without a desktop.
+class Environment {
+public:
+    virtual ~Environment() = default;
+
+    // Unset variables give nullopt; set but empty ones give "".
+    virtual std::optional<std::string> Variable(const std::string& name) const = 0;
+    // Full path of an executable found on PATH, or "" when there is none.
+    virtual std::string FindProgram(const std::string& name) const = 0;
+    // Starts `program` with `arguments` without waiting for it; false when it
+    // could not be started.
+    virtual bool StartDetached(const std::string& program,
+                               const std::vector<std::string>& arguments) = 0;
+};
+
+// The real one: the process environment, PATH, and programs started in their
+// own session so they outlive the program and leave no zombie behind.
+class SystemEnvironment : public Environment {
+public:
+    std::optional<std::string> Variable(const std::string& name) const override;
+    std::string FindProgram(const std::string& name) const override;
+    bool StartDetached(const std::string& program,
+                       const std::vector<std::string>& arguments) override;
+};
+
+// The environment in use: a SystemEnvironment unless a test installed another.
+Environment& CurrentEnvironment();
+// Not owned; nullptr puts the SystemEnvironment back.
+void InstallEnvironment(Environment* environment);
+
+} // namespace pixmoth

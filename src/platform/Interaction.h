@@ -1,0 +1,44 @@
+#pragma once
+
+#include <optional>
+
+#include <QString>
+
+namespace pixmoth {
+
+// Every message box and file dialog of the program goes through here, so the
+// widget tests can answer them. Texts are the program's own, passed exactly
+// (line breaks as "\r\n" where the program writes them so).
+class Interaction {
+public:
+    enum class Kind { Information, Warning, Error, Confirmation };
+
+    struct SaveChoice {
+        QString fileName;
+        int filterIndex = 1; // 1-based, as the filter list is given
+    };
+
+    virtual ~Interaction() = default;
+
+    // A box with Yes and No; true for Yes.
+    virtual bool Ask(Kind kind, const QString& text) = 0;
+    // A box with an OK button.
+    virtual void Tell(Kind kind, const QString& text) = 0;
+    // `filter` in Qt's form ("Name (*.a *.b);;Other (*.c)"). Empty when cancelled.
+    virtual QString OpenFileName(const QString& filter, const QString& directory) = 0;
+    // Asks before overwriting an existing file; nullopt when cancelled.
+    virtual std::optional<SaveChoice> SaveFileName(const QString& filter, int filterIndex,
+                                                   const QString& directory) = 0;
+};
+
+// The interaction in use: message boxes and file dialogs unless a test
+// installed another.
+Interaction& CurrentInteraction();
+// Not owned; nullptr puts the dialogs back.
+void InstallInteraction(Interaction* interaction);
+
+// The program's error report: one error box with the text, after which the
+// program goes on.
+void ShowErrorMessage(const QString& text);
+
+} // namespace pixmoth
