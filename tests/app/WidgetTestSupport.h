@@ -1,0 +1,166 @@
+#pragma once
+
+#include <deque>
+#include <optional>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "FakeEnvironment.h"
+#include "app/PixmothApplication.h"
+#include "imaging/Bitmap.h"
+#include "platform/Interaction.h"
+
+// Support for the widget tests: an interaction that answers from a script and
+// records every box and dialog, a scratch program directory, and helpers that
+// drive real widgets the way the event loop does.
+namespace pixmoth::test {
+
+class ScriptedInteraction : public Interaction {
+public:
+    struct Shown {
+        QString what; // "ask", "tell", "open" or "save"
+        Kind kind = Kind::Information;
+        QString text;
+        int filterIndex = 0;
+        QString directory;
+    };
+
+    QList<Shown> shown;
+    std::deque<bool> answers;
+    std::deque<QString> openAnswers;
+    std::deque<std::optional<SaveChoice>> saveAnswers;
+
+    // Unscripted questions are answered No, and dialogs cancelled.
+    bool Ask(Kind kind, const QString& text) override {
+        shown.append({QStringLiteral("ask"), kind, text});
+        if (answers.empty()) {
+            return false;
+        }
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void Tell(Kind kind, const QString& text) override {
+        shown.append({QStringLiteral("tell"), kind, text});
+    }
+    QString OpenFileName(const QString& filter, const QString& directory) override {
+        shown.append({QStringLiteral("open"), Kind::Information, filter, 0, directory});
+        if (openAnswers.empty()) {
+            return {};
+        }
+        const QString answer = openAnswers.front();
+        openAnswers.pop_front();
+        return answer;
+    }
+    std::optional<SaveChoice> SaveFileName(const QString& filter, int filterIndex,
+                                           const QString& directory) override {
+        shown.append({QStringLiteral("save"), Kind::Information, filter, filterIndex, directory});
+        if (saveAnswers.empty()) {
+            return std::nullopt;
+        }
+        auto answer = saveAnswers.front();
+        saveAnswers.pop_front();
+        return answer;
+    }
+
+    QStringList Texts(const QString& what) const {
+        QStringList texts;
+        for (const Shown& s : shown) {
+            if (s.what == what) {
+                texts << s.text;
+            }
+        }
+        return texts;
+    }
+};
+
+// A program directory and home directory of their own for each test, with the
+// scripted interaction and a fake environment installed.
+class ProgramSandbox {
+public:
+    ProgramSandbox() {
+        QDir(mRoot.path()).mkpath(QStringLiteral("home"));
+        QDir(mRoot.path()).mkpath(QStringLiteral("program"));
+        environment.variables = {{"PIXMOTH_HOME", (mRoot.path() + "/program").toStdString()},
+                                 {"HOME", (mRoot.path() + "/home").toStdString()}};
+        InstallEnvironment(&environment);
+        InstallInteraction(&interaction);
+    }
+    ~ProgramSandbox() {
+        InstallInteraction(nullptr);
+        InstallEnvironment(nullptr);
+    }
+    ProgramSandbox(const ProgramSandbox&) = delete;
+    ProgramSandbox& operator=(const ProgramSandbox&) = delete;
+
+    QString Root() const { return mRoot.path() + "/"; }
+    QString ProgramDir() const { return Root() + "program/"; }
+    QString Home() const { return Root() + "home/"; }
+    QString IniFile() const { return ProgramDir() + "Pixmoth.ini"; }
+
+    FakeEnvironment environment;
+    ScriptedInteraction interaction;
+
+private:
+    QTemporaryDir mRoot;
+};
+
+// Runs a command the way a menu click does: queued, then delivered by the
+// event loop (through the application's error report).
+inline void Trigger(QAction* action) {
+    QVERIFY2(action != nullptr, "no such command");
+    QVERIFY2(action->isVisible(), "the command is not shown");
+    action->trigger();
+    QCoreApplication::sendPostedEvents();
+}
+
+// A mouse event as the window system delivers it, through the application.
+inline void SendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button,
+                      Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QMouseEvent event(type, QPointF(at), QPointF(widget->mapToGlobal(at)), button, buttons,
+                      modifiers);
+    QCoreApplication::sendEvent(widget, &event);
+}
+
+// A 24-bit picture whose pixel (x, y) is (x, y, x ^ y) as blue, green, red.
+inline Bitmap GradientBitmap(int width, int height) {
+    Bitmap bitmap(width, height);
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = bitmap.ScanLine(y);
+        for (int x = 0; x < width; ++x) {
+            row[3 * x] = static_cast<std::uint8_t>(x);
+            row[3 * x + 1] = static_cast<std::uint8_t>(y);
+            row[3 * x + 2] = static_cast<std::uint8_t>(x ^ y);
+        }
+    }
+    return bitmap;
+}
+
+// The offscreen platform warns that it cannot pass size hints to a window
+// manager it does not have, once for every window shown.
+inline void SilenceOffscreenNoise() {
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (message.contains(QStringLiteral("does not support propagateSizeHints"))) {
+                return;
+            }
+            previous(type, context, message);
+        });
+}
+
+} // namespace pixmoth::test
+
+// A Qt Test main that runs the test object under the program's own
+// application object, so errors take the program's path to the error box.
+#define PIXMOTH_WIDGET_TEST_MAIN(TestObject)                                                       \
+    int main(int argc, char** argv) {                                                              \
+        pixmoth::test::SilenceOffscreenNoise();                                                    \
+        pixmoth::PixmothApplication app(argc, argv);                                               \
+        TestObject test;                                                                           \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }

@@ -1,0 +1,210 @@
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "TestPictures.h"
+#include "document/EditHistory.h"
+#include "imaging/Transforms.h"
+
+namespace pixmoth {
+namespace {
+
+using test::PatternBitmap;
+using test::SamePicture;
+
+// A stand-in for an effect: adds `step` to every byte, so each result differs.
+void Brighten(Bitmap& bitmap, int step) {
+    bitmap.To24Bit();
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        std::uint8_t* row = bitmap.ScanLine(y);
+        for (int i = 0; i < bitmap.Width() * 3; ++i) {
+            row[i] = static_cast<std::uint8_t>(row[i] + step);
+        }
+    }
+}
+
+Bitmap Brightened(Bitmap bitmap, int step) {
+    Brighten(bitmap, step);
+    return bitmap;
+}
+
+void Command(Bitmap& picture, EditHistory& history, int step = 1) {
+    RunPictureCommand(picture, history, [step](Bitmap& work) { Brighten(work, step); });
+}
+
+::testing::AssertionResult ListIs(const std::deque<Bitmap>& list,
+                                  const std::vector<const Bitmap*>& expected) {
+    if (list.size() != expected.size()) {
+        return ::testing::AssertionFailure()
+               << "holds " << list.size() << " snapshots, expected " << expected.size();
+    }
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const auto same = SamePicture(list[i], *expected[i]);
+        if (!same) {
+            return ::testing::AssertionFailure() << "snapshot " << i << ": " << same.message();
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// The history of one command followed by undo and redo steps, row by row:
+// P0 is the opened picture, P1 the command's result.
+TEST(EditHistory, CommandUndoRedoRedoUndoUndoFollowsTheHistoryTable) {
+    const Bitmap p0 = PatternBitmap(7, 5);
+    const Bitmap p1 = Brightened(p0, 1);
+    Bitmap picture = p0;
+    EditHistory history;
+
+    struct Row {
+        const char* after;
+        void (*step)(Bitmap&, EditHistory&);
+        const Bitmap* picture;
+        std::vector<const Bitmap*> undo;
+        std::vector<const Bitmap*> redo;
+    };
+    const std::vector<Row> table = {
+        {"command", [](Bitmap& p, EditHistory& h) { Command(p, h); }, &p1, {&p0}, {&p1}},
+        {"undo", [](Bitmap& p, EditHistory& h) { h.UndoStep(p); }, &p0, {}, {&p1, &p0}},
+        {"redo", [](Bitmap& p, EditHistory& h) { h.RedoStep(p); }, &p0, {&p0}, {&p1}},
+        {"redo", [](Bitmap& p, EditHistory& h) { h.RedoStep(p); }, &p1, {&p0, &p1}, {}},
+        {"undo", [](Bitmap& p, EditHistory& h) { h.UndoStep(p); }, &p1, {&p0}, {&p1}},
+        {"undo", [](Bitmap& p, EditHistory& h) { h.UndoStep(p); }, &p0, {}, {&p1, &p0}},
+    };
+    int index = 0;
+    for (const Row& row : table) {
+        SCOPED_TRACE(std::to_string(index++) + ": after " + row.after);
+        row.step(picture, history);
+        EXPECT_TRUE(SamePicture(picture, *row.picture));
+        EXPECT_TRUE(ListIs(history.UndoList(), row.undo));
+        EXPECT_TRUE(ListIs(history.RedoList(), row.redo));
+    }
+}
+
+TEST(EditHistory, FiveCommandsKeepFourSnapshotsAndLoseTheOpenedPicture) {
+    const Bitmap p0 = PatternBitmap(6, 4);
+    Bitmap picture = p0;
+    EditHistory history;
+    for (int i = 0; i < 5; ++i) {
+        Command(picture, history);
+    }
+    ASSERT_EQ(history.UndoList().size(), 4u);
+    EXPECT_TRUE(SamePicture(history.UndoList().front(), Brightened(p0, 1)));
+    EXPECT_TRUE(SamePicture(history.UndoList().back(), Brightened(p0, 4)));
+    EXPECT_EQ(history.RedoList().size(), 1u);
+    while (history.UndoStep(picture)) {
+    }
+    EXPECT_TRUE(SamePicture(picture, Brightened(p0, 1))) << "the oldest reachable state";
+}
+
+TEST(EditHistory, RedoAfterFourCommandsDropsTheOldestAndShowsTheLastResult) {
+    const Bitmap p0 = PatternBitmap(6, 4);
+    Bitmap picture = p0;
+    EditHistory history;
+    for (int i = 0; i < 4; ++i) {
+        Command(picture, history);
+    }
+    ASSERT_EQ(history.UndoList().size(), 4u);
+    EXPECT_TRUE(history.RedoStep(picture));
+    EXPECT_EQ(history.UndoList().size(), 4u);
+    EXPECT_TRUE(history.RedoList().empty());
+    EXPECT_TRUE(SamePicture(picture, Brightened(p0, 4)));
+    EXPECT_TRUE(SamePicture(history.UndoList().front(), Brightened(p0, 1)));
+}
+
+TEST(EditHistory, StepsOnEmptyListsChangeNothingAndKeepChanged) {
+    const Bitmap p0 = PatternBitmap(3, 3);
+    Bitmap picture = p0;
+    EditHistory history;
+    EXPECT_FALSE(history.UndoStep(picture));
+    EXPECT_FALSE(history.RedoStep(picture));
+    EXPECT_FALSE(history.Changed());
+    EXPECT_TRUE(SamePicture(picture, p0));
+
+    Command(picture, history);
+    history.ClearChanged();
+    EXPECT_TRUE(history.UndoStep(picture));
+    EXPECT_FALSE(history.UndoStep(picture));
+    EXPECT_TRUE(history.RedoStep(picture));
+    EXPECT_TRUE(history.RedoStep(picture));
+    EXPECT_FALSE(history.RedoStep(picture));
+    EXPECT_FALSE(history.Changed()) << "only recording sets Changed";
+    EXPECT_TRUE(SamePicture(picture, Brightened(p0, 1)));
+}
+
+TEST(EditHistory, NeverHoldsMoreThanFiveSnapshotsInBothLists) {
+    std::mt19937 random(7);
+    Bitmap picture = PatternBitmap(4, 4);
+    EditHistory history;
+    for (int i = 0; i < 400; ++i) {
+        switch (random() % 3) {
+        case 0:
+            Command(picture, history);
+            break;
+        case 1:
+            history.UndoStep(picture);
+            break;
+        default:
+            history.RedoStep(picture);
+            break;
+        }
+        ASSERT_LE(history.UndoList().size(), EditHistory::MaxUndo) << "step " << i;
+        ASSERT_LE(history.UndoList().size() + history.RedoList().size(), 5u) << "step " << i;
+    }
+}
+
+TEST(EditHistory, AFailingOperationKeepsTheUndoSnapshotAndThePicture) {
+    const Bitmap p0 = PatternBitmap(5, 3);
+    Bitmap picture = p0;
+    EditHistory history;
+    Command(picture, history); // leaves a result in the redo list
+    const Bitmap p1 = picture;
+    EXPECT_THROW(RunPictureCommand(picture, history,
+                                   [](Bitmap& work) {
+                                       Brighten(work, 9);
+                                       throw std::runtime_error("out of memory");
+                                   }),
+                 std::runtime_error);
+    EXPECT_TRUE(SamePicture(picture, p1)) << "the document is unchanged";
+    EXPECT_TRUE(ListIs(history.UndoList(), {&p0, &p1}));
+    EXPECT_TRUE(history.RedoList().empty()) << "no result recorded";
+    EXPECT_TRUE(history.Changed());
+
+    EXPECT_THROW(RunPictureCommandInto(picture, history,
+                                       [](Bitmap&, Bitmap& destination) {
+                                           destination.SetSize(1, 1);
+                                           throw std::runtime_error("failed");
+                                       }),
+                 std::runtime_error);
+    EXPECT_TRUE(SamePicture(picture, p1)) << "a half-written rotation is not kept";
+}
+
+TEST(EditHistory, RotationResizesThePictureAndUndoRestoresIt) {
+    const Bitmap p0 = PatternBitmap(20, 10);
+    Bitmap picture = p0;
+    EditHistory history;
+    RunPictureCommandInto(picture, history, RotateRight);
+    EXPECT_EQ(picture.Width(), 10);
+    EXPECT_EQ(picture.Height(), 20);
+    history.UndoStep(picture);
+    EXPECT_TRUE(SamePicture(picture, p0));
+    for (int turn = 0; turn < 4; ++turn) {
+        RunPictureCommandInto(picture, history, RotateRight);
+    }
+    EXPECT_TRUE(SamePicture(picture, p0)) << "four quarter turns";
+}
+
+TEST(EditHistory, APaletteSnapshotKeepsItsFormatAndTheResultIs24Bit) {
+    Bitmap picture(8, 4, PixelFormat::Bit8);
+    EditHistory history;
+    RunPictureCommand(picture, history, FlipRight);
+    EXPECT_EQ(history.UndoList().back().Format(), PixelFormat::Bit8);
+    EXPECT_EQ(picture.Format(), PixelFormat::Bit24);
+    history.UndoStep(picture);
+    EXPECT_EQ(picture.Format(), PixelFormat::Bit8);
+}
+
+} // namespace
+} // namespace pixmoth

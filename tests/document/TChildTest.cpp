@@ -1,0 +1,485 @@
+#include <csignal>
+#include <memory>
+
+#include <QFile>
+#include <QImage>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include <sys/resource.h>
+
+#include "app/IniStuff.h"
+#include "app/TForm1.h"
+#include "app/WidgetTestSupport.h"
+#include "document/ImageControl.h"
+#include "document/Selection.h"
+#include "document/TChild.h"
+#include "imaging/BmpCodec.h"
+#include "imaging/FileIO.h"
+#include "imaging/PictureFile.h"
+#include "imaging/Transforms.h"
+
+namespace pixmoth {
+
+using test::GradientBitmap;
+using test::ProgramSandbox;
+using test::SendMouse;
+using test::Trigger;
+
+namespace {
+
+bool SamePixels(const Bitmap& a, const Bitmap& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height()) {
+        return false;
+    }
+    for (int y = 0; y < a.Height(); ++y) {
+        for (int x = 0; x < a.Width(); ++x) {
+            if (!(a.PixelColor(x, y) == b.PixelColor(x, y))) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+Bitmap FlippedDown(Bitmap bitmap) {
+    FlipDown(bitmap);
+    return bitmap;
+}
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TChildTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ProgramSandbox> mSandbox;
+    std::unique_ptr<TForm1> mForm;
+
+    // A BMP file of the given picture in the sandbox.
+    QString WritePicture(const QString& name, const Bitmap& bitmap) {
+        const QString path = mSandbox->Root() + name;
+        SaveBmp(bitmap, path.toStdString());
+        return path;
+    }
+
+    TChild* Open(const QString& path) {
+        const int before = static_cast<int>(mForm->Documents().size());
+        mForm->OpenPicture(path);
+        QCoreApplication::processEvents();
+        const QList<TChild*> documents = mForm->Documents();
+        if (documents.size() != before + 1) {
+            return nullptr;
+        }
+        return mForm->ActiveDocument();
+    }
+
+    TChild* OpenNew(int width, int height, const QString& name = QStringLiteral("pic.bmp")) {
+        return Open(WritePicture(name, GradientBitmap(width, height)));
+    }
+
+    static int ToolBarHeight(TChild* child) { return child->ToolBar1()->height(); }
+    static int StatusBarHeight(TChild* child) { return child->StatusBar1()->height(); }
+
+    static void Press(TChild* child, const QString& button) {
+        QAction* action = nullptr;
+        for (QAction* a : child->ToolBar1()->actions()) {
+            if (a->text() == button) {
+                action = a;
+            }
+        }
+        Trigger(action);
+    }
+
+private slots:
+    void init() {
+        mSandbox = std::make_unique<ProgramSandbox>();
+        SharedSelection().Clear();
+        mForm = std::make_unique<TForm1>();
+        mForm->FormCreate();
+        mForm->resize(1400, 1000);
+        mForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(mForm.get()));
+    }
+
+    void cleanup() {
+        // Nothing may be asked while tearing down.
+        for (TChild* child : mForm->Documents()) {
+            child->setAttribute(Qt::WA_DeleteOnClose);
+            delete child;
+        }
+        mForm.reset();
+        mSandbox.reset();
+    }
+
+    void opensAtNaturalSizeWithAMinimumClientWidth_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("clientWidth");
+        QTest::newRow("narrow picture gets 140") << 100 << 50 << 140;
+        QTest::newRow("exactly 140") << 140 << 30 << 140;
+        QTest::newRow("one wider than the minimum") << 141 << 30 << 141;
+        QTest::newRow("800 x 600 keeps its size") << 800 << 600 << 800;
+    }
+    void opensAtNaturalSizeWithAMinimumClientWidth() {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, clientWidth);
+        TChild* child = OpenNew(width, height);
+        QVERIFY(child != nullptr);
+        const int clientHeight = height + ToolBarHeight(child) + StatusBarHeight(child);
+        QCOMPARE(child->ClientSize(), QSize(clientWidth, clientHeight));
+        QCOMPARE(child->Image()->size(), QSize(width, height));
+        QCOMPARE(child->PictureWidth(), width);
+        QCOMPARE(child->NaturalClientWidth(), clientWidth);
+        QCOMPARE(child->NaturalClientHeight(), clientHeight);
+        QCOMPARE(child->windowTitle(), QStringLiteral("pic.bmp"));
+        QVERIFY(!child->Image()->Stretch());
+    }
+
+    void zoomInStretchesByFifteenPercent() {
+        TChild* child = OpenNew(100, 50);
+        Press(child, QStringLiteral("+"));
+        QCOMPARE(child->Image()->size(), QSize(115, 57));
+        QVERIFY(child->Image()->Stretch());
+        QCOMPARE(child->ClientSize().width(), 115);
+        QCOMPARE(child->ClientSize().height(), 57 + ToolBarHeight(child) + StatusBarHeight(child));
+    }
+
+    void zoomStepsCompound() {
+        TChild* child = OpenNew(400, 300);
+        QList<int> widths;
+        for (int i = 0; i < 3; ++i) {
+            Press(child, QStringLiteral("+"));
+            widths << child->Image()->width();
+        }
+        QCOMPARE(widths, (QList<int>{460, 529, 608}));
+        QCOMPARE(child->ClientSize().width(), 608);
+    }
+
+    void thirtyZoomOutsReachSixBySixAndStayThere() {
+        TChild* child = OpenNew(400, 300);
+        for (int i = 0; i < 30; ++i) {
+            Press(child, QStringLiteral("-"));
+        }
+        QCOMPARE(child->Image()->size(), QSize(6, 6));
+        Press(child, QStringLiteral("-"));
+        QCOMPARE(child->Image()->size(), QSize(6, 6));
+        Press(child, QStringLiteral("+"));
+        QCOMPARE(child->Image()->size(), QSize(6, 6));
+    }
+
+    void zeroGivesBackTheNaturalSize() {
+        TChild* child = OpenNew(400, 300);
+        const QSize natural = child->ClientSize();
+        Press(child, QStringLiteral("+"));
+        Press(child, QStringLiteral("-"));
+        Press(child, QStringLiteral("-"));
+        Press(child, QStringLiteral("0"));
+        QCOMPARE(child->Image()->size(), QSize(400, 300));
+        QVERIFY(!child->Image()->Stretch());
+        QCOMPARE(child->ClientSize(), natural);
+    }
+
+    void firstZoomOutStartsFromTheNaturalSizeAfterTheUserResized() {
+        TChild* child = OpenNew(200, 100);
+        child->SetClientSize(500, 400);
+        child->Image()->resize(300, 300);
+        Press(child, QStringLiteral("-"));
+        QCOMPARE(child->Image()->size(), QSize(170, 85));
+        QCOMPARE(child->ClientSize().width(), 170);
+    }
+
+    void statusPanelShowsTheMousePosition() {
+        TChild* child = OpenNew(100, 50);
+        SendMouse(child->Image(), QEvent::MouseMove, QPoint(12, 7), Qt::NoButton, Qt::NoButton);
+        QCOMPARE(child->StatusText(0), QStringLiteral("12:7"));
+        QCOMPARE(child->StatusText(1), QString());
+    }
+
+    void dragKeepsTheCornersInDragOrderWithTheToolBarOffset() {
+        TChild* child = OpenNew(100, 80);
+        const int top = ToolBarHeight(child);
+        SendMouse(child->Image(), QEvent::MouseButtonPress, QPoint(50, 40), Qt::LeftButton,
+                  Qt::LeftButton);
+        SendMouse(child->Image(), QEvent::MouseMove, QPoint(10, 10), Qt::NoButton, Qt::LeftButton);
+        SendMouse(child->Image(), QEvent::MouseButtonRelease, QPoint(10, 10), Qt::LeftButton,
+                  Qt::NoButton);
+        QCOMPARE(SharedSelection(), (Selection{50, 40 + top, 10, 10 + top}));
+        QCOMPARE(NormalizeRect(SharedSelection()), (Rect{10, 10 + top, 50, 40 + top}));
+    }
+
+    void dragsWithOtherButtonsOrKeysChangeNothing_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("shift held") << int(Qt::LeftButton) << int(Qt::LeftButton)
+                                    << int(Qt::ShiftModifier);
+        QTest::newRow("ctrl held") << int(Qt::LeftButton) << int(Qt::LeftButton)
+                                   << int(Qt::ControlModifier);
+        QTest::newRow("right button") << int(Qt::RightButton) << int(Qt::RightButton)
+                                      << int(Qt::NoModifier);
+        QTest::newRow("left and right") << int(Qt::LeftButton)
+                                        << int(Qt::LeftButton | Qt::RightButton)
+                                        << int(Qt::NoModifier);
+    }
+    void dragsWithOtherButtonsOrKeysChangeNothing() {
+        QFETCH(int, button);
+        QFETCH(int, buttons);
+        QFETCH(int, modifiers);
+        TChild* child = OpenNew(100, 80);
+        const Selection before{3, 4 + ToolBarHeight(child), 30, 40 + ToolBarHeight(child)};
+        SharedSelection() = before;
+        const auto mods = Qt::KeyboardModifiers(modifiers);
+        SendMouse(child->Image(), QEvent::MouseButtonPress, QPoint(50, 40),
+                  Qt::MouseButton(button), Qt::MouseButtons(buttons), mods);
+        SendMouse(child->Image(), QEvent::MouseMove, QPoint(10, 10), Qt::NoButton,
+                  Qt::MouseButtons(buttons), mods);
+        QCOMPARE(SharedSelection(), before);
+    }
+
+    void selectAllCoversThePicture() {
+        TChild* child = OpenNew(100, 80);
+        Trigger(child->Command(QStringLiteral("actSelectAll")));
+        const int top = ToolBarHeight(child);
+        QCOMPARE(SharedSelection(), (Selection{0, top, 100, 80 + top}));
+    }
+
+    void rubberBandInvertsItsDotsAndDrawingTwiceRestores() {
+        TChild* child = OpenNew(60, 40);
+        const QImage plain = child->Image()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const int top = ToolBarHeight(child);
+        SharedSelection() = Selection{5, 3 + top, 50, 30 + top};
+        child->DrawSelection();
+        const QImage banded =
+            child->Image()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QSet<QPair<int, int>> dots;
+        for (const QPoint& p : ImageControl::OutlineDots(Rect{5, 3, 50, 30})) {
+            dots.insert({p.x(), p.y()});
+        }
+        QVERIFY(dots.contains({5, 3}));
+        QVERIFY(dots.contains({49, 29}));
+        QVERIFY2(!dots.contains({6, 3}), "dotted, not solid");
+        int inverted = 0;
+        for (int y = 0; y < plain.height(); ++y) {
+            for (int x = 0; x < plain.width(); ++x) {
+                const QRgb before = plain.pixel(x, y) & 0xffffff;
+                const QRgb after = banded.pixel(x, y) & 0xffffff;
+                if (dots.contains({x, y})) {
+                    QCOMPARE(after, before ^ 0xffffffu);
+                    ++inverted;
+                } else {
+                    QCOMPARE(after, before);
+                }
+            }
+        }
+        QCOMPARE(inverted, static_cast<int>(dots.size()));
+        child->DrawSelection();
+        QCOMPARE(child->Image()->grab().toImage().convertToFormat(QImage::Format_RGB32), plain);
+    }
+
+    void historyThroughTheMenusFollowsTheTable() {
+        const Bitmap p0 = GradientBitmap(30, 20);
+        const Bitmap p1 = FlippedDown(p0);
+        TChild* child = Open(WritePicture(QStringLiteral("h.bmp"), p0));
+        QVERIFY(child != nullptr);
+        const QStringList steps = {"FlipDown1Click", "actUndo", "actRedo",
+                                   "actRedo",        "actUndo", "actUndo"};
+        const QList<const Bitmap*> shows = {&p1, &p0, &p0, &p1, &p1, &p0};
+        for (int i = 0; i < steps.size(); ++i) {
+            Trigger(child->Command(steps[i]));
+            QVERIFY2(SamePixels(child->Picture(), *shows[i]),
+                     qPrintable(QStringLiteral("after step %1 (%2)").arg(i).arg(steps[i])));
+        }
+        QVERIFY(child->History().UndoList().empty());
+        QCOMPARE(child->History().RedoList().size(), std::size_t{2});
+    }
+
+    void fiveCommandsLeaveFourSnapshots() {
+        TChild* child = OpenNew(30, 20);
+        for (int i = 0; i < 5; ++i) {
+            Trigger(child->Command(QStringLiteral("FlipRight1Click")));
+        }
+        QCOMPARE(child->History().UndoList().size(), std::size_t{4});
+        QVERIFY(child->Changed());
+    }
+
+    void rotationResizesTheWindowAndUndoRestoresIt() {
+        TChild* child = OpenNew(200, 100);
+        const int bars = ToolBarHeight(child) + StatusBarHeight(child);
+        Trigger(child->Command(QStringLiteral("Rotate90R1Click")));
+        QCOMPARE(child->PictureWidth(), 100);
+        QCOMPARE(child->PictureHeight(), 200);
+        QCOMPARE(child->Image()->size(), QSize(100, 200));
+        QCOMPARE(child->ClientSize(), QSize(140, 200 + bars));
+        Trigger(child->Command(QStringLiteral("actUndo")));
+        QCOMPARE(child->Picture().Width(), 200);
+        QCOMPARE(child->ClientSize(), QSize(200, 100 + bars));
+        QCOMPARE(child->Image()->size(), QSize(200, 100));
+    }
+
+    void anUnchangedWindowClosesWithoutAQuestion() {
+        TChild* child = OpenNew(30, 20);
+        QVERIFY(child->close());
+        QVERIFY(mSandbox->interaction.shown.isEmpty());
+    }
+
+    void closeQueryAnsweredNoSavesNothing() {
+        const QString path = WritePicture(QStringLiteral("keep.bmp"), GradientBitmap(30, 20));
+        const QByteArray before = FileBytes(path);
+        TChild* child = Open(path);
+        Trigger(child->Command(QStringLiteral("FlipDown1Click")));
+        mSandbox->interaction.answers = {false};
+        QVERIFY(child->close());
+        QCOMPARE(mSandbox->interaction.Texts(QStringLiteral("ask")),
+                 QStringList{QStringLiteral("File has changed.\r\nSave current file")});
+        QCOMPARE(mSandbox->interaction.shown.first().kind, Interaction::Kind::Warning);
+        QCOMPARE(FileBytes(path), before);
+    }
+
+    void closeQueryAnsweredYesOverwritesThePicturesFile() {
+        const Bitmap p0 = GradientBitmap(30, 20);
+        const QString path = WritePicture(QStringLiteral("over.bmp"), p0);
+        TChild* child = Open(path);
+        Trigger(child->Command(QStringLiteral("FlipDown1Click")));
+        mSandbox->interaction.answers = {true};
+        QVERIFY(child->close());
+        QVERIFY(SamePixels(LoadPicture(path.toStdString()), FlippedDown(p0)));
+        QVERIFY(mSandbox->interaction.Texts(QStringLiteral("save")).isEmpty());
+    }
+
+    void closeQueryWithoutAFileOffersSaveAsAndACancelKeepsTheWindow() {
+        const QString path = WritePicture(QStringLiteral("gone.bmp"), GradientBitmap(30, 20));
+        TChild* child = Open(path);
+        Trigger(child->Command(QStringLiteral("FlipDown1Click")));
+        QFile::remove(path);
+        mSandbox->interaction.answers = {true};
+        QVERIFY(!child->close());
+        QCOMPARE(mSandbox->interaction.Texts(QStringLiteral("save")).size(), 1);
+        QVERIFY(mForm->Documents().contains(child));
+
+        const QString saved = mSandbox->Root() + QStringLiteral("rescued");
+        mSandbox->interaction.answers = {true};
+        mSandbox->interaction.saveAnswers = {Interaction::SaveChoice{saved, 2}};
+        QVERIFY(child->close());
+        QVERIFY(QFile::exists(saved + ".bmp"));
+    }
+
+    void closeQueryKeepsTheWindowAndTheOldFileWhenTheSaveFails() {
+        const QString path = WritePicture(QStringLiteral("full.bmp"), GradientBitmap(200, 100));
+        const QByteArray before = FileBytes(path);
+        TChild* child = Open(path);
+        Trigger(child->Command(QStringLiteral("FlipDown1Click")));
+        mSandbox->interaction.answers = {true};
+        // A disk that is full after 1 KB: the write fails part way.
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit oldLimit{};
+        getrlimit(RLIMIT_FSIZE, &oldLimit);
+        rlimit limit = oldLimit;
+        limit.rlim_cur = 1024;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const bool closed = child->close();
+        setrlimit(RLIMIT_FSIZE, &oldLimit);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(!closed);
+        QCOMPARE(FileBytes(path), before);
+        const QStringList errors = mSandbox->interaction.Texts(QStringLiteral("tell"));
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors.first().contains(QStringLiteral("full.bmp")), qPrintable(errors.first()));
+        QCOMPARE(QDir(mSandbox->Root()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    void leavingAndComingBackClearsChanged() {
+        TChild* first = OpenNew(30, 20, QStringLiteral("a.bmp"));
+        TChild* second = OpenNew(30, 20, QStringLiteral("b.bmp"));
+        mForm->MdiArea()->setActiveSubWindow(first);
+        QCOMPARE(mForm->ActiveDocument(), first);
+        Trigger(first->Command(QStringLiteral("FlipDown1Click")));
+        QVERIFY(first->Changed());
+        mForm->MdiArea()->setActiveSubWindow(second);
+        mForm->MdiArea()->setActiveSubWindow(first);
+        QVERIFY(!first->Changed());
+        QVERIFY(first->close());
+        QVERIFY(mSandbox->interaction.shown.isEmpty());
+    }
+
+    void activationSetsThePictureDirectoryAndDeactivationClearsTheSelection() {
+        QDir(mSandbox->Root()).mkdir(QStringLiteral("other"));
+        TChild* first = OpenNew(30, 20, QStringLiteral("a.bmp"));
+        TChild* second = OpenNew(30, 20, QStringLiteral("other/b.bmp"));
+        QCOMPARE(mForm->PictureDir(), mSandbox->Root() + "other/");
+        Trigger(second->Command(QStringLiteral("actSelectAll")));
+        QVERIFY(SharedSelection().Present());
+        mForm->MdiArea()->setActiveSubWindow(first);
+        QCOMPARE(mForm->PictureDir(), mSandbox->Root());
+        QCOMPARE(SharedSelection(), Selection{});
+    }
+
+    void theActiveDocumentsMenusReplaceTheMainWindows() {
+        QMenuBar* bar = mForm->menuBar();
+        const auto titles = [bar] {
+            QStringList list;
+            for (QAction* a : bar->actions()) {
+                list << a->text();
+            }
+            return list;
+        };
+        QCOMPARE(titles(), (QStringList{"&File", "&Window", "&Help"}));
+        TChild* child = OpenNew(30, 20);
+        QCOMPARE(titles(), (QStringList{"&File", "&Edit", "&Tools", "&Window", "&Help"}));
+        QCOMPARE(bar->actions().first()->menu(), child->Menus().first());
+        QVERIFY(child->close());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(titles(), (QStringList{"&File", "&Window", "&Help"}));
+    }
+
+    void saveAsAppliesTheNameRulesAndRemembersFilterAndDirectory() {
+        TChild* child = OpenNew(30, 20);
+        const QString saveDir = mSandbox->Root() + "saved/";
+        QDir().mkpath(saveDir);
+        auto& interaction = mSandbox->interaction;
+
+        interaction.saveAnswers = {Interaction::SaveChoice{saveDir + "holiday", 2}};
+        Trigger(child->Command(QStringLiteral("SaveAs1Click")));
+        QCOMPARE(interaction.shown.last().filterIndex, 1);
+        QCOMPARE(interaction.shown.last().directory, mSandbox->Home());
+        QCOMPARE(interaction.shown.last().text,
+                 QStringLiteral("Jpeg Image (*.jpg);;Bitmap (*.bmp)"));
+        QVERIFY(FileBytes(saveDir + "holiday.bmp").startsWith("BM"));
+        const std::string ini = mSandbox->IniFile().toStdString();
+        QCOMPARE(IniReadInteger(ini, "Save Dlg Filter", "value", 0), 2);
+        QCOMPARE(IniReadString(ini, "Save Dir", "value", ""), saveDir.toStdString());
+
+        interaction.saveAnswers = {Interaction::SaveChoice{saveDir + "holiday.png", 1}};
+        Trigger(child->Command(QStringLiteral("SaveAs1Click")));
+        QCOMPARE(interaction.shown.last().filterIndex, 2);
+        QCOMPARE(interaction.shown.last().directory, saveDir);
+        QVERIFY(FileBytes(saveDir + "holiday.png.jpg").startsWith("\xff\xd8"));
+        QCOMPARE(IniReadInteger(ini, "Save Dlg Filter", "value", 0), 1);
+
+        // Saving leaves the document on the file it came from.
+        QCOMPARE(child->windowTitle(), QStringLiteral("pic.bmp"));
+        QVERIFY(child->PictureFile().endsWith(QStringLiteral("/pic.bmp")));
+    }
+
+    void aCancelledSaveAsWritesNothing() {
+        TChild* child = OpenNew(30, 20);
+        Trigger(child->Command(QStringLiteral("SaveAs1Click")));
+        QCOMPARE(mSandbox->interaction.Texts(QStringLiteral("save")).size(), 1);
+        const std::string ini = mSandbox->IniFile().toStdString();
+        QCOMPARE(IniReadInteger(ini, "Save Dlg Filter", "value", 0), 0);
+    }
+};
+
+} // namespace pixmoth
+
+PIXMOTH_WIDGET_TEST_MAIN(pixmoth::TChildTest)
+#include "TChildTest.moc"

@@ -1,0 +1,163 @@
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "FakeEnvironment.h"
+#include "imaging/Error.h"
+#include "platform/PaintProgram.h"
+#include "platform/Paths.h"
+#include "platform/ProgramDirectory.h"
+
+namespace pixmoth {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FakeEnvironment;
+
+class ScratchDirectory {
+public:
+    ScratchDirectory() {
+        std::string pattern = (fs::temp_directory_path() / "pixmoth-platform-XXXXXX").string();
+        mPath = ::mkdtemp(pattern.data());
+    }
+    ~ScratchDirectory() {
+        std::error_code ignored;
+        fs::permissions(mPath, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(mPath, ignored);
+    }
+    std::string Path() const { return mPath + "/"; }
+
+private:
+    std::string mPath;
+};
+
+TEST(ProgramDirectory, ChoosesTheOverrideThenTheWritableProgramFolderThenXdgData) {
+    ScratchDirectory scratch;
+    const std::string writable = scratch.Path() + "bin/";
+    fs::create_directory(writable);
+    const std::string missing = scratch.Path() + "not-there/";
+    struct Case {
+        const char* meaning;
+        std::map<std::string, std::string> variables;
+        std::string executableDirectory;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"PIXMOTH_HOME wins, slash added",
+         {{"PIXMOTH_HOME", "/opt/pm"}, {"HOME", "/home/u"}},
+         writable,
+         "/opt/pm/"},
+        {"empty PIXMOTH_HOME is ignored", {{"PIXMOTH_HOME", ""}}, writable, writable},
+        {"portable: the executable's writable folder", {{"HOME", "/home/u"}}, writable, writable},
+        {"installed: XDG_DATA_HOME",
+         {{"XDG_DATA_HOME", "/data/u"}, {"HOME", "/home/u"}},
+         missing,
+         "/data/u/Pixmoth/"},
+        {"relative XDG_DATA_HOME is ignored",
+         {{"XDG_DATA_HOME", "data"}, {"HOME", "/home/u"}},
+         missing,
+         "/home/u/.local/share/Pixmoth/"},
+        {"installed, no XDG_DATA_HOME", {{"HOME", "/home/u/"}}, missing,
+         "/home/u/.local/share/Pixmoth/"},
+    };
+    for (const Case& c : cases) {
+        FakeEnvironment environment;
+        environment.variables = c.variables;
+        EXPECT_EQ(ProgramDirectory(environment, c.executableDirectory), c.expected) << c.meaning;
+    }
+    if (::geteuid() != 0) {
+        fs::permissions(writable, fs::perms::owner_write, fs::perm_options::remove);
+        FakeEnvironment environment;
+        environment.variables = {{"HOME", "/home/u"}};
+        EXPECT_EQ(ProgramDirectory(environment, writable), "/home/u/.local/share/Pixmoth/")
+            << "a read-only program folder is not used";
+    }
+}
+
+TEST(ProgramDirectory, EnsureDirectoryCreatesParentsOrSaysWhichFailed) {
+    ScratchDirectory scratch;
+    const std::string deep = scratch.Path() + "a/b/Pixmoth/";
+    EnsureDirectory(deep);
+    EXPECT_TRUE(IsDirectory(deep));
+    const std::string file = scratch.Path() + "plain";
+    std::ofstream(file) << "x";
+    try {
+        EnsureDirectory(file + "/sub/");
+        FAIL() << "a directory under a file was accepted";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()), "Could not create " + file + "/sub/");
+    }
+}
+
+TEST(PaintProgram, TakesTheFirstInstalledPaintProgramElseXdgOpen) {
+    struct Case {
+        const char* meaning;
+        std::set<std::string> installed;
+        std::string file;
+        ProgramCall expected;
+    };
+    const std::vector<Case> cases = {
+        {"preferred order", {"gimp", "pinta"}, "/p/a.jpg", {"/fake/bin/pinta", {"/p/a.jpg"}}},
+        {"only the last one", {"krita"}, "/p/a.jpg", {"/fake/bin/krita", {"/p/a.jpg"}}},
+        {"no paint program: the desktop's choice", {}, "/p/a.jpg", {"xdg-open", {"/p/a.jpg"}}},
+        {"no file: the paint program alone", {"mtpaint"}, "", {"/fake/bin/mtpaint", {}}},
+        {"no file and no paint program: nothing to run", {}, "", {}},
+    };
+    for (const Case& c : cases) {
+        FakeEnvironment environment;
+        environment.programs = c.installed;
+        EXPECT_EQ(PaintProgramCall(environment, c.file), c.expected) << c.meaning;
+    }
+}
+
+TEST(SystemEnvironment, FindsExecutablesOnPathOnly) {
+    ScratchDirectory scratch;
+    const std::string tool = scratch.Path() + "pm-tool";
+    std::ofstream(tool) << "#!/bin/sh\n";
+    const std::string plain = scratch.Path() + "pm-plain";
+    std::ofstream(plain) << "text";
+    ::chmod(tool.c_str(), 0755);
+    SystemEnvironment system;
+    EXPECT_EQ(system.FindProgram("sh").empty(), false);
+    EXPECT_EQ(system.FindProgram(tool), tool) << "a path is taken as it is";
+    EXPECT_EQ(system.FindProgram(plain), "") << "not executable";
+    EXPECT_EQ(system.FindProgram("pm-no-such-program-anywhere"), "");
+}
+
+TEST(SystemEnvironment, StartsDetachedProgramsAndReportsOnesThatCannotStart) {
+    ScratchDirectory scratch;
+    const std::string marker = scratch.Path() + "ran";
+    SystemEnvironment system;
+    ASSERT_TRUE(system.StartDetached("sh", {"-c", "echo \"$0\" > " + marker, "argument"}));
+    for (int i = 0; i < 200 && !IsRegularFile(marker); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::string text;
+    std::getline(std::ifstream(marker), text);
+    EXPECT_EQ(text, "argument");
+    EXPECT_FALSE(system.StartDetached(scratch.Path() + "missing-program", {}));
+}
+
+TEST(Paths, SplitAndJoinLikeTheProgramHoldsThem) {
+    EXPECT_EQ(DirectoryPart("/a/b/c.jpg"), "/a/b/");
+    EXPECT_EQ(DirectoryPart("c.jpg"), "");
+    EXPECT_EQ(FileNamePart("/a/b/c.jpg"), "c.jpg");
+    EXPECT_EQ(FileNamePart("/a/b/"), "");
+    EXPECT_EQ(WithTrailingSlash("/a"), "/a/");
+    EXPECT_EQ(WithTrailingSlash("/a/"), "/a/");
+    EXPECT_EQ(WithTrailingSlash(""), "");
+}
+
+} // namespace
+} // namespace pixmoth
