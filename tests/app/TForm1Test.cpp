@@ -1,1 +1,361 @@
-int main(){}
+#include <memory>
+
+#include <QDropEvent>
+#include <QEnterEvent>
+#include <QFile>
+#include <QMdiArea>
+#include <QMimeData>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+#include "app/IniStuff.h"
+#include "app/TForm1.h"
+#include "app/WidgetTestSupport.h"
+#include "document/ImageControl.h"
+#include "document/TChild.h"
+#include "imaging/BmpCodec.h"
+#include "imaging/JpegCodec.h"
+
+namespace pixmoth {
+
+using test::GradientBitmap;
+using test::ProgramSandbox;
+using test::Trigger;
+
+class TForm1Test : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ProgramSandbox> mSandbox;
+    std::unique_ptr<TForm1> mForm;
+
+    std::string Ini() const { return mSandbox->IniFile().toStdString(); }
+
+    QString WriteBmp(const QString& name, int width = 30, int height = 20) {
+        const QString path = mSandbox->Root() + name;
+        SaveBmp(GradientBitmap(width, height), path.toStdString());
+        return path;
+    }
+    QString WriteJpeg(const QString& name, int width = 30, int height = 20) {
+        const QString path = mSandbox->Root() + name;
+        SaveJpeg(GradientBitmap(width, height), path.toStdString());
+        return path;
+    }
+    QString WriteText(const QString& name, const QByteArray& text) {
+        const QString path = mSandbox->Root() + name;
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly)) {
+            file.write(text);
+        }
+        return path;
+    }
+
+    void Start() {
+        mForm = std::make_unique<TForm1>();
+        mForm->FormCreate();
+        mForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(mForm.get()));
+    }
+
+    QStringList Captions() const {
+        QStringList captions;
+        for (TChild* child : mForm->Documents()) {
+            captions << child->windowTitle();
+        }
+        captions.sort();
+        return captions;
+    }
+
+    void Drop(const QStringList& paths) {
+        QList<QUrl> urls;
+        for (const QString& path : paths) {
+            urls << QUrl::fromLocalFile(path);
+        }
+        QMimeData data;
+        data.setUrls(urls);
+        // As the window system delivers a drop: entering first makes the window
+        // the drag's target.
+        QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(mForm.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(mForm.get(), &drop);
+        QCoreApplication::sendPostedEvents();
+    }
+
+private slots:
+    void initTestCase() { test::SilenceOffscreenNoise(); }
+
+    void init() { mSandbox = std::make_unique<ProgramSandbox>(); }
+
+    void cleanup() {
+        if (mForm) {
+            for (TChild* child : mForm->Documents()) {
+                delete child;
+            }
+        }
+        mForm.reset();
+        mSandbox.reset();
+    }
+
+    void firstStartCreatesTheSettingsAndUsesTheDefaults() {
+        mForm = std::make_unique<TForm1>();
+        mForm->FormCreate();
+        QCOMPARE(mForm->IniFileName(), mSandbox->ProgramDir() + "Pixmoth.ini");
+        QCOMPARE(mForm->HelpFileName(), mSandbox->ProgramDir() + "Pixmoth.html");
+        QVERIFY(QFile::exists(mSandbox->IniFile()));
+        QCOMPARE(mForm->ShotsDir(), mSandbox->ProgramDir() + "Shots");
+        QVERIFY(QFileInfo(mForm->ShotsDir()).isDir());
+        QCOMPARE(mForm->PictureDir(), mSandbox->Home());
+        QCOMPARE(mForm->pos(), QPoint(10, 10));
+        QCOMPARE(mForm->size(), QSize(590, 490));
+        QCOMPARE(mForm->Panel1()->width(), 1);
+    }
+
+    void theStartDirectoryComesFromTheSettingsWhenItExists_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("existing directory") << "pics/"
+                                            << "pics/";
+        QTest::newRow("trailing slash added") << "pics"
+                                              << "pics/";
+        QTest::newRow("vanished directory: home") << "gone/"
+                                                  << "";
+    }
+    void theStartDirectoryComesFromTheSettingsWhenItExists() {
+        QFETCH(QString, stored);
+        QFETCH(QString, expected);
+        QDir(mSandbox->Root()).mkdir(QStringLiteral("pics"));
+        IniWriteString(Ini(), "Start with", "StartDir", (mSandbox->Root() + stored).toStdString());
+        mForm = std::make_unique<TForm1>();
+        mForm->FormCreate();
+        QCOMPARE(mForm->PictureDir(),
+                 expected.isEmpty() ? mSandbox->Home() : mSandbox->Root() + expected);
+    }
+
+    void closingStoresTheDirectoryAndTheBoundsForTheNextStart() {
+        Start();
+        QDir(mSandbox->Root()).mkdir(QStringLiteral("browsed"));
+        mForm->SetPictureDir(mSandbox->Root() + "browsed/");
+        mForm->move(30, 40);
+        mForm->resize(700, 500);
+        QVERIFY(mForm->close());
+        QCOMPARE(IniReadString(Ini(), "Start with", "StartDir", ""),
+                 (mSandbox->Root() + "browsed/").toStdString());
+        const QPoint at = mForm->pos();
+        QCOMPARE(IniReadInteger(Ini(), "Bounds", "Left", -1), at.x());
+        QCOMPARE(IniReadInteger(Ini(), "Bounds", "Top", -1), at.y());
+        QCOMPARE(IniReadInteger(Ini(), "Bounds", "Right", -1), at.x() + 700);
+        QCOMPARE(IniReadInteger(Ini(), "Bounds", "Bottom", -1), at.y() + 500);
+
+        TForm1 next;
+        next.FormCreate();
+        QCOMPARE(next.PictureDir(), mSandbox->Root() + "browsed/");
+        QCOMPARE(next.pos(), at);
+        QCOMPARE(next.size(), QSize(700, 500));
+    }
+
+    void closingIsAbandonedWhenADocumentMustStayOpen() {
+        Start();
+        const QString path = WriteBmp(QStringLiteral("a.bmp"));
+        mForm->OpenPicture(path);
+        TChild* child = mForm->ActiveDocument();
+        Trigger(child->Command(QStringLiteral("FlipDown1Click")));
+        QFile::remove(path);
+        mSandbox->interaction.answers = {true}; // save, then cancel the Save As dialog
+        QVERIFY(!mForm->close());
+        QVERIFY(mForm->isVisible());
+        QCOMPARE(mForm->Documents().size(), 1);
+        QCOMPARE(IniReadInteger(Ini(), "Bounds", "Left", -1), -1);
+    }
+
+    void picturesOfOtherKindsOpenAsEmptyDocuments() {
+        Start();
+        const QString path = WriteText(QStringLiteral("logo.ico"), "not decoded");
+        mForm->OpenPicture(path);
+        TChild* child = mForm->ActiveDocument();
+        QVERIFY(child != nullptr);
+        QCOMPARE(child->windowTitle(), QStringLiteral("logo.ico"));
+        QCOMPARE(child->PictureWidth(), 0);
+        QCOMPARE(child->ClientSize().width(), 140);
+        Trigger(child->Command(QStringLiteral("FlipDown1Click")));
+        QVERIFY(child->Changed());
+        Trigger(child->Command(QStringLiteral("actUndo")));
+        QVERIFY(mSandbox->interaction.shown.isEmpty());
+    }
+
+    void anUndecodablePictureIsReportedOnceAndTheProgramGoesOn() {
+        Start();
+        const QString broken = WriteText(QStringLiteral("broken.jpg"), "no JPEG here");
+        mSandbox->interaction.openAnswers = {broken};
+        Trigger(mForm->Command(QStringLiteral("Open1Click")));
+        QCOMPARE(mForm->Documents().size(), 0);
+        const QStringList errors = mSandbox->interaction.Texts(QStringLiteral("tell"));
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors.first().contains(QStringLiteral("broken.jpg")), qPrintable(errors.first()));
+        QCOMPARE(mSandbox->interaction.shown.last().kind, Interaction::Kind::Error);
+
+        mSandbox->interaction.openAnswers = {WriteJpeg(QStringLiteral("good.jpg"))};
+        Trigger(mForm->Command(QStringLiteral("Open1Click")));
+        QCOMPARE(Captions(), QStringList{QStringLiteral("good.jpg")});
+    }
+
+    void theOpenDialogOffersThePictureKindsAndStartsInThePictureDirectory() {
+        Start();
+        Trigger(mForm->Command(QStringLiteral("Open1Click")));
+        const auto& shown = mSandbox->interaction.shown;
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().directory, mForm->PictureDir());
+        for (const char* pattern : {"*.jpg", "*.jpeg", "*.bmp", "*.ico", "*.wmf"}) {
+            QVERIFY2(shown.first().text.contains(QLatin1String(pattern)), pattern);
+        }
+        QCOMPARE(mForm->Documents().size(), 0);
+    }
+
+    void droppedPicturesOpenAndAFailingOneDoesNotStopTheOthers() {
+        Start();
+        const QStringList dropped = {
+            WriteJpeg(QStringLiteral("a.JPG")), WriteText(QStringLiteral("notes.txt"), "text"),
+            WriteText(QStringLiteral("broken.bmp"), "BM but nothing else"),
+            WriteBmp(QStringLiteral("b.bmp")), WriteJpeg(QStringLiteral("c.Jpeg"))};
+        Drop(dropped);
+        QCOMPARE(Captions(), (QStringList{"a.JPG", "b.bmp", "c.Jpeg"}));
+        const QStringList errors = mSandbox->interaction.Texts(QStringLiteral("tell"));
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors.first().contains(QStringLiteral("broken.bmp")), qPrintable(errors.first()));
+        QCOMPARE(mForm->PictureDir(), mSandbox->Root());
+    }
+
+    void theCommandLineOpensPicturesAndExplainsWhatItCannotUse() {
+        Start();
+        const QString picture = WriteJpeg(QStringLiteral("shot.jpg"));
+        mForm->OpenCommandLine(
+            {picture, QStringLiteral("--geometry"), QStringLiteral("notes.txt")});
+        QCOMPARE(Captions(), QStringList{QStringLiteral("shot.jpg")});
+        const QStringList messages = mSandbox->interaction.Texts(QStringLiteral("tell"));
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages.first().contains(QStringLiteral("--geometry")));
+        QVERIFY(messages.first().contains(QStringLiteral("notes.txt")));
+        QVERIFY(messages.first().contains(QStringLiteral("Usage: pixmoth")));
+
+        mSandbox->interaction.shown.clear();
+        mForm->OpenCommandLine({QStringLiteral("--"), WriteBmp(QStringLiteral("-dash.bmp"))});
+        QVERIFY(Captions().contains(QStringLiteral("-dash.bmp")));
+        QVERIFY(mSandbox->interaction.shown.isEmpty());
+    }
+
+    void editStartsThePaintProgramOnTheActivePicture_data() {
+        QTest::addColumn<bool>("withDocument");
+        QTest::addColumn<QStringList>("installed");
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<bool>("withFile");
+        QTest::newRow("picture, paint program")
+            << true << QStringList{"gimp", "kolourpaint"} << "/fake/bin/kolourpaint" << true;
+        QTest::newRow("picture, no paint program") << true << QStringList{} << "xdg-open" << true;
+        QTest::newRow("no picture: the paint program alone")
+            << false << QStringList{"krita"} << "/fake/bin/krita" << false;
+    }
+    void editStartsThePaintProgramOnTheActivePicture() {
+        QFETCH(bool, withDocument);
+        QFETCH(QStringList, installed);
+        QFETCH(QString, program);
+        QFETCH(bool, withFile);
+        for (const QString& name : installed) {
+            mSandbox->environment.programs.insert(name.toStdString());
+        }
+        Start();
+        QString path;
+        if (withDocument) {
+            path = WriteBmp(QStringLiteral("edit me.bmp"));
+            mForm->OpenPicture(path);
+        }
+        Trigger(mForm->Command(QStringLiteral("actEdit")));
+        const auto& started = mSandbox->environment.started;
+        QCOMPARE(started.size(), std::size_t{1});
+        QCOMPARE(QString::fromStdString(started[0].program), program);
+        const std::vector<std::string> arguments =
+            withFile ? std::vector<std::string>{path.toStdString()} : std::vector<std::string>{};
+        QVERIFY(started[0].arguments == arguments);
+    }
+
+    void editWithNothingToRunSaysSo() {
+        Start();
+        Trigger(mForm->Command(QStringLiteral("actEdit")));
+        QVERIFY(mSandbox->environment.started.empty());
+        const QStringList messages = mSandbox->interaction.Texts(QStringLiteral("tell"));
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages.first().contains(QStringLiteral("kolourpaint")));
+    }
+
+    void helpOpensTheShippedPageFromTheProgramDirectory() {
+        Start();
+        Trigger(mForm->Command(QStringLiteral("Help2Click")));
+        const QString page = mSandbox->ProgramDir() + "Pixmoth.html";
+        QFile file(page);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        for (const char* job : {"screenshots", "Editing pictures", "Making icons"}) {
+            QVERIFY2(text.contains(QLatin1String(job)), job);
+        }
+        const auto& started = mSandbox->environment.started;
+        QCOMPARE(started.size(), std::size_t{1});
+        QCOMPARE(started[0].program, std::string("xdg-open"));
+        QVERIFY(started[0].arguments == std::vector<std::string>{page.toStdString()});
+    }
+
+    void hintsOfMenuItemsAndWindowsShowInTheStatusBar() {
+        Start();
+        mForm->Command(QStringLiteral("Open1Click"))->showStatusText(mForm.get());
+        QCOMPARE(mForm->StatusText(), QStringLiteral("Open picture"));
+        const QString path = WriteBmp(QStringLiteral("hint.bmp"));
+        mForm->OpenPicture(path);
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+        QCoreApplication::sendEvent(mForm->ActiveDocument(), &enter);
+        QCOMPARE(mForm->StatusText(), path);
+        QCoreApplication::sendEvent(mForm.get(), &enter);
+        QCOMPARE(mForm->StatusText(), QStringLiteral("FileMenu"));
+    }
+
+    void closeAllClosesEveryUnchangedDocument() {
+        Start();
+        for (const char* name : {"1.bmp", "2.bmp", "3.bmp"}) {
+            mForm->OpenPicture(WriteBmp(QLatin1String(name)));
+        }
+        Trigger(mForm->ActiveDocument()->Command(QStringLiteral("CloseAll1Click")));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(mForm->Documents().size(), 0);
+        QCOMPARE(mForm->ActiveDocument(), nullptr);
+    }
+
+    void tileLaysTheDocumentsSideBySide() {
+        Start();
+        mForm->resize(900, 700);
+        for (const char* name : {"1.bmp", "2.bmp"}) {
+            mForm->OpenPicture(WriteBmp(QLatin1String(name), 300, 300));
+        }
+        Trigger(mForm->Command(QStringLiteral("Tile1Click")));
+        const QList<TChild*> documents = mForm->Documents();
+        QVERIFY(!documents[0]->geometry().intersects(documents[1]->geometry()));
+    }
+
+    void theToolBarAndBackgroundUseTheProgramsArtwork() {
+        Start();
+        auto* toolBar = mForm->findChild<QToolBar*>(QStringLiteral("ToolBar1"));
+        QVERIFY(toolBar != nullptr);
+        QCOMPARE(toolBar->iconSize(), QSize(32, 32));
+        QCOMPARE(toolBar->actions().size(), 1);
+        QCOMPARE(toolBar->widgetForAction(toolBar->actions().first())->size(), QSize(39, 38));
+        QVERIFY(!toolBar->actions().first()->icon().isNull());
+        const QImage tile(QStringLiteral(":/BackgroundTile.bmp"));
+        QCOMPARE(tile.size(), QSize(100, 100));
+        QCOMPARE(tile.format(), QImage::Format_Indexed8);
+        QCOMPARE(mForm->MdiArea()->background().textureImage().size(), QSize(100, 100));
+    }
+};
+
+} // namespace pixmoth
+
+PIXMOTH_WIDGET_TEST_MAIN(pixmoth::TForm1Test)
+#include "TForm1Test.moc"

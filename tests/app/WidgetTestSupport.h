@@ -141,7 +141,8 @@ inline Bitmap GradientBitmap(int width, int height) {
 }
 
 // The offscreen platform warns that it cannot pass size hints to a window
-// manager it does not have, once for every window shown.
+// manager it does not have, once for every window shown. Call it from
+// initTestCase, after Qt Test has installed its own message handler.
 inline void SilenceOffscreenNoise() {
     static QtMessageHandler previous = nullptr;
     previous = qInstallMessageHandler(
@@ -159,7 +160,6 @@ inline void SilenceOffscreenNoise() {
 // application object, so errors take the program's path to the error box.
 #define PIXMOTH_WIDGET_TEST_MAIN(TestObject)                                                       \
     int main(int argc, char** argv) {                                                              \
-        pixmoth::test::SilenceOffscreenNoise();                                                    \
         pixmoth::PixmothApplication app(argc, argv);                                               \
         TestObject test;                                                                           \
         return QTest::qExec(&test, argc, argv);                                                    \

@@ -100,6 +100,8 @@ private:
     }
 
 private slots:
+    void initTestCase() { test::SilenceOffscreenNoise(); }
+
     void init() {
         mSandbox = std::make_unique<ProgramSandbox>();
         SharedSelection().Clear();
@@ -221,15 +223,14 @@ private slots:
         QTest::addColumn<int>("button");
         QTest::addColumn<int>("buttons");
         QTest::addColumn<int>("modifiers");
-        QTest::newRow("shift held") << int(Qt::LeftButton) << int(Qt::LeftButton)
-                                    << int(Qt::ShiftModifier);
-        QTest::newRow("ctrl held") << int(Qt::LeftButton) << int(Qt::LeftButton)
-                                   << int(Qt::ControlModifier);
-        QTest::newRow("right button") << int(Qt::RightButton) << int(Qt::RightButton)
-                                      << int(Qt::NoModifier);
-        QTest::newRow("left and right") << int(Qt::LeftButton)
-                                        << int(Qt::LeftButton | Qt::RightButton)
-                                        << int(Qt::NoModifier);
+        QTest::newRow("shift held")
+            << int(Qt::LeftButton) << int(Qt::LeftButton) << int(Qt::ShiftModifier);
+        QTest::newRow("ctrl held")
+            << int(Qt::LeftButton) << int(Qt::LeftButton) << int(Qt::ControlModifier);
+        QTest::newRow("right button")
+            << int(Qt::RightButton) << int(Qt::RightButton) << int(Qt::NoModifier);
+        QTest::newRow("left and right")
+            << int(Qt::LeftButton) << int(Qt::LeftButton | Qt::RightButton) << int(Qt::NoModifier);
     }
     void dragsWithOtherButtonsOrKeysChangeNothing() {
         QFETCH(int, button);
@@ -239,8 +240,8 @@ private slots:
         const Selection before{3, 4 + ToolBarHeight(child), 30, 40 + ToolBarHeight(child)};
         SharedSelection() = before;
         const auto mods = Qt::KeyboardModifiers(modifiers);
-        SendMouse(child->Image(), QEvent::MouseButtonPress, QPoint(50, 40),
-                  Qt::MouseButton(button), Qt::MouseButtons(buttons), mods);
+        SendMouse(child->Image(), QEvent::MouseButtonPress, QPoint(50, 40), Qt::MouseButton(button),
+                  Qt::MouseButtons(buttons), mods);
         SendMouse(child->Image(), QEvent::MouseMove, QPoint(10, 10), Qt::NoButton,
                   Qt::MouseButtons(buttons), mods);
         QCOMPARE(SharedSelection(), before);

@@ -67,7 +67,9 @@ TEST(ProgramDirectory, ChoosesTheOverrideThenTheWritableProgramFolderThenXdgData
          {{"XDG_DATA_HOME", "data"}, {"HOME", "/home/u"}},
          missing,
          "/home/u/.local/share/Pixmoth/"},
-        {"installed, no XDG_DATA_HOME", {{"HOME", "/home/u/"}}, missing,
+        {"installed, no XDG_DATA_HOME",
+         {{"HOME", "/home/u/"}},
+         missing,
          "/home/u/.local/share/Pixmoth/"},
     };
     for (const Case& c : cases) {
