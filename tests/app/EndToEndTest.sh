@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# The real program on a real X server (Xvfb), driven with xdotool: a picture
+# given on the command line and one chosen in the Open dialog, a Tools command,
+# Close All answered with Yes, Exit; then the files are checked.
+#   EndToEndTest.sh PATH/TO/pixmoth
+set -euo pipefail
+pixmoth=$(realpath "$1")
+
+for tool in Xvfb xdotool convert compare identify; do
+    command -v "$tool" >/dev/null || { echo "missing $tool (scripts/deps.sh test)"; exit 1; }
+done
+
+work=$(mktemp -d)
+xvfb_pid=
+app_pid=
+cleanup() {
+    [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null || true
+    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; [[ -f $work/app.log ]] && cat "$work/app.log"; exit 1; }
+
+# Waits up to $1 seconds for the command after it to succeed.
+wait_for() {
+    local seconds=$1; shift
+    local end=$((SECONDS + seconds))
+    until "$@" >/dev/null 2>&1; do
+        ((SECONDS < end)) || return 1
+        sleep 0.2
+    done
+}
+
+# A free display: Xvfb picks it and writes its number to the given descriptor.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+wait_for 20 test -s "$work/display" || fail "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$work/display")"
+
+mkdir -p "$work/home" "$work/user" "$work/pictures"
+export PIXMOTH_HOME="$work/home" HOME="$work/user" QT_QPA_PLATFORM=xcb
+unset XDG_CURRENT_DESKTOP XDG_DATA_HOME
+
+# Two 24-bit pictures with an exact pixel pattern.
+convert -size 60x40 gradient:red-blue -type TrueColor "BMP3:$work/pictures/first.bmp"
+convert -size 50x30 gradient:green-yellow -type TrueColor "BMP3:$work/pictures/second.bmp"
+cp "$work/pictures/first.bmp" "$work/first-original.bmp"
+cp "$work/pictures/second.bmp" "$work/second-original.bmp"
+
+"$pixmoth" "$work/pictures/first.bmp" >"$work/app.log" 2>&1 &
+app_pid=$!
+
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Pixmoth -' | head -n1) ||
+    fail "the main window did not appear"
+focus() {
+    xdotool windowfocus --sync "$window"
+    xdotool mousemove --window "$window" 300 300
+    sleep 0.3
+}
+key() { xdotool key --clearmodifiers "$@"; sleep 0.6; }
+sleep 1
+focus
+
+# File > Open... (the first item), a path typed into the dialog.
+key alt+f
+key Return
+dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^Open$' | head -n1) ||
+    fail "the Open dialog did not appear"
+xdotool type --delay 20 "$work/pictures/second.bmp"
+key Return
+wait_for 10 bash -c "! xdotool search --onlyvisible --name '^Open$'" || fail "the dialog stayed open"
+sleep 0.5
+focus
+
+# Tools > Rotate 90° (R), the first item, on the picture opened last.
+key alt+t
+key Return
+
+# Window > Close All (the last item); the changed picture asks, Return = Yes.
+key alt+w
+key Up
+key Return
+timeout 10 xdotool search --sync --onlyvisible --name '^Pixmoth$' >/dev/null ||
+    fail "the close query did not appear"
+key Return
+sleep 0.5
+focus
+
+# File > Exit (the last item).
+key alt+f
+key Up
+key Return
+wait_for 15 bash -c "! kill -0 $app_pid" || fail "the program did not exit"
+wait "$app_pid" || fail "the program exited with status $?"
+app_pid=
+
+# The rotated picture was written over its file, exactly; the other is untouched.
+[[ $(identify -format '%wx%h' "$work/pictures/second.bmp") == 30x50 ]] ||
+    fail "second.bmp is $(identify -format '%wx%h' "$work/pictures/second.bmp"), not 30x50"
+convert "$work/second-original.bmp" -rotate 90 "$work/expected.bmp"
+difference=$(compare -metric AE "$work/pictures/second.bmp" "$work/expected.bmp" null: 2>&1) || true
+[[ $difference == 0 ]] || fail "second.bmp differs from the turned picture in $difference pixels"
+cmp -s "$work/pictures/first.bmp" "$work/first-original.bmp" || fail "first.bmp was changed"
+ls -A "$work/pictures" | grep -q '^\.' && fail "a temporary file was left behind"
+
+# The settings: the picture directory of the last active picture and the bounds.
+ini="$work/home/Pixmoth.ini"
+[[ -f $ini ]] || fail "no settings file"
+grep -qx "StartDir=$work/pictures/" "$ini" || fail "StartDir not written: $(cat "$ini")"
+for edge in Left Top Right Bottom; do
+    grep -q "^$edge=-\?[0-9]\+$" "$ini" || fail "Bounds $edge not written: $(cat "$ini")"
+done
+[[ -d $work/home/Shots ]] || fail "no Shots directory"
+echo "end-to-end test passed"
