@@ -75,7 +75,29 @@ void RunPictureCommand(Bitmap& picture, EditHistory& history,
 
 void RunPictureCommandInto(Bitmap& picture, EditHistory& history,
                            const std::function<void(Bitmap& work, Bitmap& picture)>& operation) {
-    RunRecorded(picture, history, [&](Bitmap& work) { operation(work, picture); });
+    // The old picture itself is the operation's source. Brought to 24 bits, a
+    // source is only read, so a 24-bit picture becomes the undo snapshot after
+    // the operation without a copy; any other is snapshot first, as the
+    // operation converts it.
+    Bitmap source = std::move(picture);
+    picture = Bitmap();
+    const bool onlyRead = source.Format() == PixelFormat::Bit24;
+    if (!onlyRead) {
+        history.RecordUndo(source);
+    }
+    try {
+        operation(source, picture);
+    } catch (...) {
+        if (onlyRead) {
+            history.RecordUndo(std::move(source));
+        }
+        picture = history.UndoList().back();
+        throw;
+    }
+    if (onlyRead) {
+        history.RecordUndo(std::move(source));
+    }
+    history.RecordResult(picture);
 }
 
 } // namespace pixmoth

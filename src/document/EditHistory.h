@@ -51,15 +51,17 @@ private:
 // One Tools command on a document picture: working copy, RecordUndo, the
 // operation, RecordResult. When the operation throws, the undo snapshot stays
 // recorded, no result is recorded, the picture is left as it was and the error
-// propagates. Each costs two picture copies besides the operation (the working
-// copy and the result snapshot): the undo snapshot takes over the old picture's
-// memory and the working copy becomes the picture without a copy.
+// propagates. The undo snapshot takes over the old picture's memory and the
+// working copy becomes the picture without a copy, so a command costs at most
+// two picture copies besides its operation.
 //
 // For operations that change their bitmap in place (flips, effects).
 void RunPictureCommand(Bitmap& picture, EditHistory& history,
                        const std::function<void(Bitmap& work)>& operation);
 // For operations that write a new picture from a source (the rotations): the
-// result goes straight into `picture`, which the operation resizes.
+// result goes straight into `picture`, which the operation resizes. The
+// operation may bring its source to 24 bits but must otherwise only read it;
+// a 24-bit picture then costs only the result snapshot.
 void RunPictureCommandInto(Bitmap& picture, EditHistory& history,
                            const std::function<void(Bitmap& work, Bitmap& picture)>& operation);
 

@@ -197,13 +197,22 @@ TEST(EditHistory, RotationResizesThePictureAndUndoRestoresIt) {
 }
 
 TEST(EditHistory, APaletteSnapshotKeepsItsFormatAndTheResultIs24Bit) {
-    Bitmap picture(8, 4, PixelFormat::Bit8);
-    EditHistory history;
-    RunPictureCommand(picture, history, FlipRight);
-    EXPECT_EQ(history.UndoList().back().Format(), PixelFormat::Bit8);
-    EXPECT_EQ(picture.Format(), PixelFormat::Bit24);
-    history.UndoStep(picture);
-    EXPECT_EQ(picture.Format(), PixelFormat::Bit8);
+    for (bool rotate : {false, true}) {
+        SCOPED_TRACE(rotate ? "rotation" : "flip");
+        Bitmap picture(8, 4, PixelFormat::Bit8);
+        picture.SetPixelColor(1, 2, PaletteEntry{0, 0, 255});
+        const Bitmap p0 = picture;
+        EditHistory history;
+        if (rotate) {
+            RunPictureCommandInto(picture, history, RotateRight);
+        } else {
+            RunPictureCommand(picture, history, FlipRight);
+        }
+        EXPECT_TRUE(SamePicture(history.UndoList().back(), p0));
+        EXPECT_EQ(picture.Format(), PixelFormat::Bit24);
+        history.UndoStep(picture);
+        EXPECT_TRUE(SamePicture(picture, p0));
+    }
 }
 
 } // namespace
