@@ -88,41 +88,32 @@ TForm1::~TForm1() {
     menuBar()->clear();
 }
 
-QAction* TForm1::AddAction(QMenu* menu, const QString& caption, const QString& handler,
-                           const QString& hint) {
-    auto* action = new QAction(caption, this);
-    action->setObjectName(handler);
-    action->setStatusTip(hint);
-    if (menu != nullptr) {
-        menu->addAction(action);
-    }
-    return action;
-}
-
 QAction* TForm1::Command(const QString& handler) const {
     return findChild<QAction*>(handler, Qt::FindDirectChildrenOnly);
 }
 
 void TForm1::BuildMenus() {
     auto* file = new QMenu(QStringLiteral("&File"), this);
-    ConnectCommand(AddAction(file, QStringLiteral("&Open..."), QStringLiteral("Open1Click"),
-                             QStringLiteral("Open picture")),
+    ConnectCommand(NewCommand(this, file, QStringLiteral("&Open..."), QStringLiteral("Open1Click"),
+                              QStringLiteral("Open picture")),
                    this, &TForm1::Open1Click);
     file->addSeparator();
-    ConnectCommand(AddAction(file, QStringLiteral("Exit"), QStringLiteral("Exit1Click")), this,
-                   &TForm1::Exit1Click);
+    ConnectCommand(NewCommand(this, file, QStringLiteral("Exit"), QStringLiteral("Exit1Click")),
+                   this, &TForm1::Exit1Click);
 
     auto* window = new QMenu(QStringLiteral("&Window"), this);
-    ConnectCommand(AddAction(window, QStringLiteral("&Tile"), QStringLiteral("Tile1Click")), this,
-                   &TForm1::Tile1Click);
-    ConnectCommand(AddAction(window, QStringLiteral("&Cascade"), QStringLiteral("Cascade1Click")),
-                   this, &TForm1::Cascade1Click);
-    ConnectCommand(AddAction(window, QStringLiteral("Close All"), QStringLiteral("CloseAll1Click")),
-                   this, &TForm1::CloseAll1Click);
+    ConnectCommand(NewCommand(this, window, QStringLiteral("&Tile"), QStringLiteral("Tile1Click")),
+                   this, &TForm1::Tile1Click);
+    ConnectCommand(
+        NewCommand(this, window, QStringLiteral("&Cascade"), QStringLiteral("Cascade1Click")), this,
+        &TForm1::Cascade1Click);
+    ConnectCommand(
+        NewCommand(this, window, QStringLiteral("Close All"), QStringLiteral("CloseAll1Click")),
+        this, &TForm1::CloseAll1Click);
 
     auto* help = new QMenu(QStringLiteral("&Help"), this);
-    ConnectCommand(AddAction(help, QStringLiteral("Help"), QStringLiteral("Help2Click")), this,
-                   &TForm1::Help2Click);
+    ConnectCommand(NewCommand(this, help, QStringLiteral("Help"), QStringLiteral("Help2Click")),
+                   this, &TForm1::Help2Click);
 
     mMenus = {file, window, help};
     ShowMenus(mMenus);
@@ -135,8 +126,8 @@ void TForm1::BuildToolBar() {
     toolBar->setFloatable(false);
     toolBar->setIconSize(QSize(32, 32));
     toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    QAction* edit = AddAction(nullptr, QStringLiteral("Edit"), QStringLiteral("actEdit"),
-                              QStringLiteral("Edit the picture with the paint program"));
+    QAction* edit = NewCommand(this, nullptr, QStringLiteral("Edit"), QStringLiteral("actEdit"),
+                               QStringLiteral("Edit the picture with the paint program"));
     edit->setIcon(QIcon(QStringLiteral(":/toolbar/edit.png")));
     ConnectCommand(edit, this, &TForm1::actEditExecute);
     toolBar->addAction(edit);

@@ -83,8 +83,6 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    QAction* AddAction(QMenu* menu, const QString& caption, const QString& handler,
-                       const QString& hint = QString());
     void BuildMenus();
     void BuildToolBar();
     void SubWindowActivated(QMdiSubWindow* window);

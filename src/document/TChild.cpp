@@ -85,61 +85,53 @@ TChild::~TChild() {
     delete mPopupMenu;
 }
 
-QAction* TChild::AddAction(QMenu* menu, const QString& caption, const QString& handler,
-                           const QString& hint) {
-    auto* action = new QAction(caption, this);
-    action->setObjectName(handler);
-    action->setStatusTip(hint);
-    if (menu != nullptr) {
-        menu->addAction(action);
-    }
-    return action;
-}
-
 void TChild::BuildMenus() {
     auto* file = new QMenu(QStringLiteral("&File"));
-    ConnectCommand(AddAction(file, QStringLiteral("&Open..."), QStringLiteral("Open1Click"),
-                             QStringLiteral("Open picture")),
-                   this, &TChild::Open1Click);
-    ConnectCommand(AddAction(file, QStringLiteral("Save As"), QStringLiteral("SaveAs1Click"),
-                             QStringLiteral("Save current picture as *.jpg")),
+    ConnectCommand(NewCommand(this, file, QStringLiteral("&Open..."), QStringLiteral("Open1Click"),
+                              QStringLiteral("Open picture")),
+                   mMainForm, &TForm1::Open1Click);
+    ConnectCommand(NewCommand(this, file, QStringLiteral("Save As"), QStringLiteral("SaveAs1Click"),
+                              QStringLiteral("Save current picture as *.jpg")),
                    this, &TChild::SaveAs1Click);
     file->addSeparator();
-    ConnectCommand(AddAction(file, QStringLiteral("Close All"), QStringLiteral("CloseAll2Click")),
-                   this, &TChild::CloseAll1Click);
+    ConnectCommand(
+        NewCommand(this, file, QStringLiteral("Close All"), QStringLiteral("CloseAll2Click")),
+        mMainForm, &TForm1::CloseAll1Click);
 
     auto* edit = new QMenu(QStringLiteral("&Edit"));
-    QAction* undo = AddAction(edit, QStringLiteral("Undo"), QStringLiteral("actUndo"));
+    QAction* undo = NewCommand(this, edit, QStringLiteral("Undo"), QStringLiteral("actUndo"));
     undo->setIcon(QIcon(QStringLiteral(":/menu/undo.png")));
     ConnectCommand(undo, this, &TChild::actUndoExecute);
-    QAction* redo = AddAction(edit, QStringLiteral("Redo"), QStringLiteral("actRedo"));
+    QAction* redo = NewCommand(this, edit, QStringLiteral("Redo"), QStringLiteral("actRedo"));
     redo->setIcon(QIcon(QStringLiteral(":/menu/redo.png")));
     ConnectCommand(redo, this, &TChild::actRedoExecute);
     edit->addSeparator();
     QAction* selectAll =
-        AddAction(edit, QStringLiteral("Select All"), QStringLiteral("actSelectAll"));
+        NewCommand(this, edit, QStringLiteral("Select All"), QStringLiteral("actSelectAll"));
     ConnectCommand(selectAll, this, &TChild::actSelectAllExecute);
 
     auto* tools = new QMenu(QStringLiteral("&Tools"));
     for (const ToolCommand& command : ToolCommands()) {
-        QAction* action = AddAction(tools, QString::fromUtf8(command.caption),
-                                    QString::fromLatin1(command.handler));
+        QAction* action = NewCommand(this, tools, QString::fromUtf8(command.caption),
+                                     QString::fromLatin1(command.handler));
         connect(
             action, &QAction::triggered, this, [this, &command] { RunToolCommand(command); },
             Qt::QueuedConnection);
     }
 
     auto* window = new QMenu(QStringLiteral("&Window"));
-    ConnectCommand(AddAction(window, QStringLiteral("&Tile"), QStringLiteral("Tile1Click")), this,
-                   &TChild::Tile1Click);
-    ConnectCommand(AddAction(window, QStringLiteral("&Cascade"), QStringLiteral("Cascade1Click")),
-                   this, &TChild::Cascade1Click);
-    ConnectCommand(AddAction(window, QStringLiteral("Close All"), QStringLiteral("CloseAll1Click")),
-                   this, &TChild::CloseAll1Click);
+    ConnectCommand(NewCommand(this, window, QStringLiteral("&Tile"), QStringLiteral("Tile1Click")),
+                   mMainForm, &TForm1::Tile1Click);
+    ConnectCommand(
+        NewCommand(this, window, QStringLiteral("&Cascade"), QStringLiteral("Cascade1Click")),
+        mMainForm, &TForm1::Cascade1Click);
+    ConnectCommand(
+        NewCommand(this, window, QStringLiteral("Close All"), QStringLiteral("CloseAll1Click")),
+        mMainForm, &TForm1::CloseAll1Click);
 
     auto* help = new QMenu(QStringLiteral("&Help"));
-    ConnectCommand(AddAction(help, QStringLiteral("Help"), QStringLiteral("Help2Click")), this,
-                   &TChild::Help2Click);
+    ConnectCommand(NewCommand(this, help, QStringLiteral("Help"), QStringLiteral("Help2Click")),
+                   mMainForm, &TForm1::Help2Click);
 
     mMenus = {file, edit, tools, window, help};
 
@@ -160,8 +152,8 @@ void TChild::BuildToolBar() {
                        {"-", "ToolButton2", &TChild::ToolButton2Click},
                        {"0", "ToolButton3", &TChild::ToolButton3Click}};
     for (const auto& button : zoomButtons) {
-        QAction* action = AddAction(nullptr, QString::fromLatin1(button.caption),
-                                    QString::fromLatin1(button.handler));
+        QAction* action = NewCommand(this, nullptr, QString::fromLatin1(button.caption),
+                                     QString::fromLatin1(button.handler));
         mToolBar->addAction(action);
         ConnectCommand(action, this, button.slot);
     }
@@ -232,22 +224,21 @@ void TChild::SetScrollBarsEnabled(bool horizontal, bool vertical) {
 }
 
 void TChild::ZoomIn() {
-    if (!mZoomBaseSet) {
-        ResetZoom();
-    }
-    mImage->SetStretch(true);
-    mImage->resize(ZoomInSide(mImage->width()), mImage->height());
-    mImage->resize(mImage->width(), ZoomInSide(mImage->height()));
-    FitWindowToImage();
+    Zoom(ZoomInSide);
 }
 
 void TChild::ZoomOut() {
+    Zoom(ZoomOutSide);
+}
+
+void TChild::Zoom(int (*step)(int)) {
     if (!mZoomBaseSet) {
         ResetZoom();
     }
     mImage->SetStretch(true);
-    mImage->resize(ZoomOutSide(mImage->width()), mImage->height());
-    mImage->resize(mImage->width(), ZoomOutSide(mImage->height()));
+    // Width first, then height, each from the control's current size.
+    mImage->resize(step(mImage->width()), mImage->height());
+    mImage->resize(mImage->width(), step(mImage->height()));
     FitWindowToImage();
 }
 
@@ -368,28 +359,8 @@ void TChild::actRedoExecute() {
     }
 }
 
-void TChild::Open1Click() {
-    mMainForm->Open1Click();
-}
-
 void TChild::SaveAs1Click() {
     SavePictureAs();
-}
-
-void TChild::CloseAll1Click() {
-    mMainForm->CloseAllDocuments();
-}
-
-void TChild::Tile1Click() {
-    mMainForm->Tile1Click();
-}
-
-void TChild::Cascade1Click() {
-    mMainForm->Cascade1Click();
-}
-
-void TChild::Help2Click() {
-    mMainForm->Help2Click();
 }
 
 void TChild::WritePicture(const QString& name) {

@@ -88,12 +88,7 @@ public:
     void WritePicture(const QString& name);
 
 public slots:
-    void Open1Click();
     void SaveAs1Click();
-    void CloseAll1Click();
-    void Tile1Click();
-    void Cascade1Click();
-    void Help2Click();
     void ToolButton1Click();
     void ToolButton2Click();
     void ToolButton3Click();
@@ -105,8 +100,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QAction* AddAction(QMenu* menu, const QString& caption, const QString& handler,
-                       const QString& hint = QString());
     void BuildMenus();
     void BuildToolBar();
     void RunToolCommand(const ToolCommand& command);
@@ -115,6 +108,7 @@ private:
     void ImageMouseDown(QPoint position, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
     void ImageMouseMove(QPoint position, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
     void SetScrollBarsEnabled(bool horizontal, bool vertical);
+    void Zoom(int (*step)(int));
 
     TForm1* mMainForm;
     Bitmap mPicture;

@@ -1,8 +1,16 @@
 #pragma once
 
 #include <QAction>
+#include <QString>
+
+class QMenu;
 
 namespace pixmoth {
+
+// A command of `owner`, which owns it and finds it by its handler name (the
+// object name), with its status-bar hint; added to `menu` when one is given.
+QAction* NewCommand(QObject* owner, QMenu* menu, const QString& caption, const QString& handler,
+                    const QString& hint = QString());
 
 // Commands run from the event queue, not inside the menu, tool button or
 // shortcut that triggered them: an error a command throws then travels only

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "FakeEnvironment.h"
+#include "TempDir.h"
 #include "imaging/Error.h"
 #include "platform/PaintProgram.h"
 #include "platform/Paths.h"
@@ -24,21 +25,13 @@ namespace {
 namespace fs = std::filesystem;
 using test::FakeEnvironment;
 
+// A scratch directory, held with a trailing '/' as the program holds directories.
 class ScratchDirectory {
 public:
-    ScratchDirectory() {
-        std::string pattern = (fs::temp_directory_path() / "pixmoth-platform-XXXXXX").string();
-        mPath = ::mkdtemp(pattern.data());
-    }
-    ~ScratchDirectory() {
-        std::error_code ignored;
-        fs::permissions(mPath, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(mPath, ignored);
-    }
-    std::string Path() const { return mPath + "/"; }
+    std::string Path() const { return mDirectory.Path() + "/"; }
 
 private:
-    std::string mPath;
+    test::TempDir mDirectory;
 };
 
 TEST(ProgramDirectory, ChoosesTheOverrideThenTheWritableProgramFolderThenXdgData) {
