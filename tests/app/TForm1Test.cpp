@@ -11,6 +11,7 @@
 
 #include "app/IniStuff.h"
 #include "app/TForm1.h"
+#include "app/TSaveBounds.h"
 #include "app/WidgetTestSupport.h"
 #include "document/ImageControl.h"
 #include "document/TChild.h"
@@ -338,6 +339,41 @@ private slots:
         Trigger(mForm->Command(QStringLiteral("Tile1Click")));
         const QList<TChild*> documents = mForm->Documents();
         QVERIFY(!documents[0]->geometry().intersects(documents[1]->geometry()));
+    }
+
+    void aBoundsComponentWithAFileNameStoresWhenItGoes() {
+        QWidget window;
+        window.move(40, 50);
+        window.resize(300, 200);
+        {
+            TSaveBounds bounds(&window);
+            bounds.SetIniFile(QStringLiteral("Viewer.cfg"));
+        }
+        const std::string file = (mSandbox->ProgramDir() + "Viewer.ini").toStdString();
+        QCOMPARE(IniReadInteger(file, "Bounds", "Left", -1), 40);
+        QCOMPARE(IniReadInteger(file, "Bounds", "Top", -1), 50);
+        QCOMPARE(IniReadInteger(file, "Bounds", "Right", -1), 340);
+        QCOMPARE(IniReadInteger(file, "Bounds", "Bottom", -1), 250);
+
+        QWidget other;
+        TSaveBounds restore(&other);
+        restore.RestoreBounds(&other, QString::fromStdString(file));
+        QCOMPARE(other.pos(), QPoint(40, 50));
+        QCOMPARE(other.size(), QSize(300, 200));
+    }
+
+    void boundsWithoutAFileAreLeftAlone() {
+        QWidget window;
+        window.move(7, 8);
+        window.resize(210, 110);
+        {
+            TSaveBounds bounds(&window); // no file name: nothing stored
+            bounds.RestoreBounds(&window, mSandbox->ProgramDir() + "missing.ini");
+            bounds.StoreBounds(&window, QString());
+        }
+        QCOMPARE(window.pos(), QPoint(7, 8));
+        QCOMPARE(window.size(), QSize(210, 110));
+        QCOMPARE(QDir(mSandbox->ProgramDir()).entryList(QDir::Files), QStringList());
     }
 
     void theToolBarAndBackgroundUseTheProgramsArtwork() {
