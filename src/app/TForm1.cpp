@@ -28,6 +28,7 @@
 #include "platform/ProgramDirectory.h"
 #include "platform/QtPaths.h"
 #include "platform/StatusPanel.h"
+#include "platform/WaitCursor.h"
 
 namespace pixmoth {
 
@@ -169,6 +170,7 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::OpenPicture(const QString& path) {
+    const WaitCursor wait;
     const std::string native = ToNative(path);
     Bitmap working;
     if (PictureKindOf(native) != PictureKind::Other) {

@@ -21,6 +21,7 @@
 #include "platform/Paths.h"
 #include "platform/QtPaths.h"
 #include "platform/StatusPanel.h"
+#include "platform/WaitCursor.h"
 
 namespace pixmoth {
 
@@ -331,6 +332,7 @@ void TChild::FormDeactivate() {
 }
 
 void TChild::RunToolCommand(const ToolCommand& command) {
+    const WaitCursor wait;
     // Whatever happens, the control must let go of the old pixel memory, which
     // the history has taken over.
     struct Refresh {
