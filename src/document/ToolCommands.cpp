@@ -1,5 +1,6 @@
 #include "document/ToolCommands.h"
 
+#include "imaging/EdgeEffects.h"
 #include "imaging/Transforms.h"
 
 namespace pixmoth {
@@ -12,6 +13,9 @@ const std::vector<ToolCommand>& ToolCommands() {
         {"Flip Down", "FlipDown1Click", FlipDown},
         {"Mirror horizontal", "Mirror1Click", MirrorHorizontal},
         {"Mirror vertical", "Mirrorvertical1Click", MirrorVertical},
+        {"Emboss", "Emboss1Click", Emboss},
+        {"Shadow", "Shadow1Click", Shadow},
+        {"Anti alias", "Antialias1Click", AntiAlias},
     };
     return commands;
 }

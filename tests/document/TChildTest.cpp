@@ -17,6 +17,7 @@
 #include "document/ImageControl.h"
 #include "document/Selection.h"
 #include "document/TChild.h"
+#include "document/ToolCommands.h"
 #include "imaging/BmpCodec.h"
 #include "imaging/FileIO.h"
 #include "imaging/PictureFile.h"
@@ -302,6 +303,37 @@ private slots:
         }
         QVERIFY(child->History().UndoList().empty());
         QCOMPARE(child->History().RedoList().size(), std::size_t{2});
+    }
+
+    void theToolsMenuRunsEachOperationOnThePicture() {
+        const QStringList captions = {
+            "Rotate 90\u00b0 (R)", "Rotate 90\u00b0 (L)", "Flip Right", "Flip Down",
+            "Mirror horizontal",   "Mirror vertical",     "Emboss",     "Shadow",
+            "Anti alias"};
+        const Bitmap p0 = GradientBitmap(23, 17);
+        TChild* child = Open(WritePicture(QStringLiteral("tools.bmp"), p0));
+        QMenu* tools = child->Menus().at(2);
+        QStringList shown;
+        for (QAction* action : tools->actions()) {
+            if (action->isVisible() && !action->isSeparator()) {
+                shown << action->text();
+            }
+        }
+        QCOMPARE(shown, captions);
+        for (const ToolCommand& command : ToolCommands()) {
+            Bitmap expected = p0;
+            if (command.into != nullptr) {
+                Bitmap source = p0;
+                command.into(source, expected);
+            } else {
+                command.inPlace(expected);
+            }
+            Trigger(child->Command(QString::fromLatin1(command.handler)));
+            QVERIFY2(SamePixels(child->Picture(), expected), command.handler);
+            QCOMPARE(child->PictureWidth(), expected.Width());
+            Trigger(child->Command(QStringLiteral("actUndo")));
+            QVERIFY2(SamePixels(child->Picture(), p0), command.handler);
+        }
     }
 
     void fiveCommandsLeaveFourSnapshots() {
