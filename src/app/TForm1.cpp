@@ -84,8 +84,11 @@ TForm1::TForm1(QWidget* parent)
 }
 
 TForm1::~TForm1() {
-    // Document windows may still show their menus in the bar; take them out
-    // before the documents go.
+    // The documents, closed ones waiting for deletion too, go after this
+    // window's own members: they must not call back.
+    for (TChild* child : findChildren<TChild*>()) {
+        disconnect(child, nullptr, this, nullptr);
+    }
     menuBar()->clear();
 }
 
@@ -179,7 +182,7 @@ void TForm1::OpenPicture(const QString& path) {
     auto* child = new TChild(this);
     child->setWindowTitle(FromNative(FileNamePart(native)));
     child->SetPictureFile(path);
-    mMdiArea->addSubWindow(child);
+    AddDocument(child);
     mPictureDir = FromNative(DirectoryPart(native));
     child->SetPicture(std::move(working));
     child->show();
@@ -234,6 +237,11 @@ void TForm1::OpenCommandLine(const QStringList& arguments) {
     CurrentInteraction().Tell(Interaction::Kind::Warning, text);
 }
 
+void TForm1::AddDocument(TChild* child) {
+    mMdiArea->addSubWindow(child);
+    connect(child, &QObject::destroyed, this, &TForm1::DocumentDestroyed);
+}
+
 TChild* TForm1::ActiveDocument() const {
     return mActiveDocument.data();
 }
@@ -279,6 +287,15 @@ void TForm1::SubWindowActivated(QMdiSubWindow* window) {
     mActiveDocument = child;
     ShowMenus(child->Menus());
     child->FormActivate();
+}
+
+void TForm1::DocumentDestroyed() {
+    // The active document went without another one being activated (which
+    // would have taken the menu bar over): its menus went with it.
+    if (mActiveDocument.isNull()) {
+        ShowMenus(mMenus);
+        SubWindowActivated(mMdiArea->activeSubWindow());
+    }
 }
 
 void TForm1::ShowMenus(const QList<QMenu*>& menus) {

@@ -66,6 +66,8 @@ public:
     QString StatusText() const;
     const QList<QMenu*>& MainMenus() const { return mMenus; }
     QAction* Command(const QString& handler) const;
+    // Every document window registers here when it is created.
+    void AddDocument(TChild* child);
 
 public slots:
     void Open1Click();
@@ -86,6 +88,7 @@ private:
     void BuildMenus();
     void BuildToolBar();
     void SubWindowActivated(QMdiSubWindow* window);
+    void DocumentDestroyed();
     void ShowMenus(const QList<QMenu*>& menus);
 
     QString mIniFileName;

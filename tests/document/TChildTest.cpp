@@ -474,6 +474,24 @@ private slots:
         QCOMPARE(titles(), (QStringList{"&File", "&Window", "&Help"}));
     }
 
+    void closingTheActiveDocumentWhileAnotherProgramHasTheFocusLeavesUsableMenus() {
+        OpenNew(30, 20, QStringLiteral("a.bmp"));
+        TChild* second = OpenNew(30, 20, QStringLiteral("b.bmp"));
+        QWidget elsewhere;
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QApplication::setActiveWindow(&elsewhere);
+        QCoreApplication::processEvents();
+        QVERIFY(second->close());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        QStringList titles;
+        for (QAction* a : mForm->menuBar()->actions()) {
+            titles << a->text();
+        }
+        QVERIFY2(titles.contains(QStringLiteral("&File")), qPrintable(titles.join(',')));
+    }
+
     void saveAsAppliesTheNameRulesAndRemembersFilterAndDirectory() {
         TChild* child = OpenNew(30, 20);
         const QString saveDir = mSandbox->Root() + "saved/";
