@@ -43,7 +43,7 @@ for round in $(seq "$rounds"); do
         djpeg -outfile /dev/null "$picture"
         echo "$(( ($(now) - start) / 1000 ))" | awk '{ print $1 / 1000 }' >>"$work/djpeg"
     done
-    "$build/bench/bench_program" "$picture" 3 Rotate90R1Click FlipDown1Click "$@" \
+    "$build/bench/bench_program" "$picture" 3 Rotate90R1Click FlipDown1Click Greyscale1Click "$@" \
         2>/dev/null >>"$work/program"
 done
 

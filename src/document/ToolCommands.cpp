@@ -1,5 +1,6 @@
 #include "document/ToolCommands.h"
 
+#include "imaging/ColourEffects.h"
 #include "imaging/EdgeEffects.h"
 #include "imaging/Transforms.h"
 
@@ -15,7 +16,9 @@ const std::vector<ToolCommand>& ToolCommands() {
         {"Mirror vertical", "Mirrorvertical1Click", MirrorVertical},
         {"Emboss", "Emboss1Click", Emboss},
         {"Shadow", "Shadow1Click", Shadow},
+        {"Grey scale", "Greyscale1Click", GreyScale},
         {"Anti alias", "Antialias1Click", AntiAlias},
+        {"Invert", "Invert1Click", Invert},
     };
     return commands;
 }

@@ -163,7 +163,7 @@ private slots:
         const QString path = WriteBmp(QStringLiteral("a.bmp"));
         mForm->OpenPicture(path);
         TChild* child = mForm->ActiveDocument();
-        Trigger(child->Command(QStringLiteral("FlipDown1Click")));
+        Trigger(child->Command(QStringLiteral("Greyscale1Click")));
         QFile::remove(path);
         mSandbox->interaction.answers = {true}; // save, then cancel the Save As dialog
         QVERIFY(!mForm->close());
@@ -181,7 +181,7 @@ private slots:
         QCOMPARE(child->windowTitle(), QStringLiteral("logo.ico"));
         QCOMPARE(child->PictureWidth(), 0);
         QCOMPARE(child->ClientSize().width(), 140);
-        Trigger(child->Command(QStringLiteral("FlipDown1Click")));
+        Trigger(child->Command(QStringLiteral("Greyscale1Click")));
         QVERIFY(child->Changed());
         Trigger(child->Command(QStringLiteral("actUndo")));
         QVERIFY(mSandbox->interaction.shown.isEmpty());

@@ -19,9 +19,9 @@
 #include "document/TChild.h"
 #include "document/ToolCommands.h"
 #include "imaging/BmpCodec.h"
+#include "imaging/ColourEffects.h"
 #include "imaging/FileIO.h"
 #include "imaging/PictureFile.h"
-#include "imaging/Transforms.h"
 
 namespace pixmoth {
 
@@ -46,8 +46,8 @@ bool SamePixels(const Bitmap& a, const Bitmap& b) {
     return true;
 }
 
-Bitmap FlippedDown(Bitmap bitmap) {
-    FlipDown(bitmap);
+Bitmap GreyScaled(Bitmap bitmap) {
+    GreyScale(bitmap);
     return bitmap;
 }
 
@@ -290,11 +290,11 @@ private slots:
 
     void historyThroughTheMenusFollowsTheTable() {
         const Bitmap p0 = GradientBitmap(30, 20);
-        const Bitmap p1 = FlippedDown(p0);
+        const Bitmap p1 = GreyScaled(p0);
         TChild* child = Open(WritePicture(QStringLiteral("h.bmp"), p0));
         QVERIFY(child != nullptr);
-        const QStringList steps = {"FlipDown1Click", "actUndo", "actRedo",
-                                   "actRedo",        "actUndo", "actUndo"};
+        const QStringList steps = {"Greyscale1Click", "actUndo", "actRedo",
+                                   "actRedo",         "actUndo", "actUndo"};
         const QList<const Bitmap*> shows = {&p1, &p0, &p0, &p1, &p1, &p0};
         for (int i = 0; i < steps.size(); ++i) {
             Trigger(child->Command(steps[i]));
@@ -309,7 +309,7 @@ private slots:
         const QStringList captions = {
             "Rotate 90\u00b0 (R)", "Rotate 90\u00b0 (L)", "Flip Right", "Flip Down",
             "Mirror horizontal",   "Mirror vertical",     "Emboss",     "Shadow",
-            "Anti alias"};
+            "Grey scale",          "Anti alias",          "Invert"};
         const Bitmap p0 = GradientBitmap(23, 17);
         TChild* child = Open(WritePicture(QStringLiteral("tools.bmp"), p0));
         QMenu* tools = child->Menus().at(2);
@@ -369,7 +369,7 @@ private slots:
         const QString path = WritePicture(QStringLiteral("keep.bmp"), GradientBitmap(30, 20));
         const QByteArray before = FileBytes(path);
         TChild* child = Open(path);
-        Trigger(child->Command(QStringLiteral("FlipDown1Click")));
+        Trigger(child->Command(QStringLiteral("Greyscale1Click")));
         mSandbox->interaction.answers = {false};
         QVERIFY(child->close());
         QCOMPARE(mSandbox->interaction.Texts(QStringLiteral("ask")),
@@ -382,17 +382,17 @@ private slots:
         const Bitmap p0 = GradientBitmap(30, 20);
         const QString path = WritePicture(QStringLiteral("over.bmp"), p0);
         TChild* child = Open(path);
-        Trigger(child->Command(QStringLiteral("FlipDown1Click")));
+        Trigger(child->Command(QStringLiteral("Greyscale1Click")));
         mSandbox->interaction.answers = {true};
         QVERIFY(child->close());
-        QVERIFY(SamePixels(LoadPicture(path.toStdString()), FlippedDown(p0)));
+        QVERIFY(SamePixels(LoadPicture(path.toStdString()), GreyScaled(p0)));
         QVERIFY(mSandbox->interaction.Texts(QStringLiteral("save")).isEmpty());
     }
 
     void closeQueryWithoutAFileOffersSaveAsAndACancelKeepsTheWindow() {
         const QString path = WritePicture(QStringLiteral("gone.bmp"), GradientBitmap(30, 20));
         TChild* child = Open(path);
-        Trigger(child->Command(QStringLiteral("FlipDown1Click")));
+        Trigger(child->Command(QStringLiteral("Greyscale1Click")));
         QFile::remove(path);
         mSandbox->interaction.answers = {true};
         QVERIFY(!child->close());
@@ -410,7 +410,7 @@ private slots:
         const QString path = WritePicture(QStringLiteral("full.bmp"), GradientBitmap(200, 100));
         const QByteArray before = FileBytes(path);
         TChild* child = Open(path);
-        Trigger(child->Command(QStringLiteral("FlipDown1Click")));
+        Trigger(child->Command(QStringLiteral("Greyscale1Click")));
         mSandbox->interaction.answers = {true};
         // A disk that is full after 1 KB: the write fails part way.
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -435,7 +435,7 @@ private slots:
         TChild* second = OpenNew(30, 20, QStringLiteral("b.bmp"));
         mForm->MdiArea()->setActiveSubWindow(first);
         QCOMPARE(mForm->ActiveDocument(), first);
-        Trigger(first->Command(QStringLiteral("FlipDown1Click")));
+        Trigger(first->Command(QStringLiteral("Greyscale1Click")));
         QVERIFY(first->Changed());
         mForm->MdiArea()->setActiveSubWindow(second);
         mForm->MdiArea()->setActiveSubWindow(first);
