@@ -271,6 +271,9 @@ private slots:
         if (withDocument) {
             path = WriteBmp(QStringLiteral("edit me.bmp"));
             mForm->OpenPicture(path);
+            // The picture directory may have moved on since; the document's own
+            // file is the one to edit.
+            mForm->SetPictureDir(mSandbox->Home());
         }
         Trigger(mForm->Command(QStringLiteral("actEdit")));
         const auto& started = mSandbox->environment.started;
