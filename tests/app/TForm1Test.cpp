@@ -333,17 +333,6 @@ private slots:
         QCOMPARE(mForm->ActiveDocument(), nullptr);
     }
 
-    void tileLaysTheDocumentsSideBySide() {
-        Start();
-        mForm->resize(900, 700);
-        for (const char* name : {"1.bmp", "2.bmp"}) {
-            mForm->OpenPicture(WriteBmp(QLatin1String(name), 300, 300));
-        }
-        Trigger(mForm->Command(QStringLiteral("Tile1Click")));
-        const QList<TChild*> documents = mForm->Documents();
-        QVERIFY(!documents[0]->geometry().intersects(documents[1]->geometry()));
-    }
-
     void aBoundsComponentWithAFileNameStoresWhenItGoes() {
         QWidget window;
         window.move(40, 50);
@@ -359,24 +348,13 @@ private slots:
         QCOMPARE(IniReadInteger(file, "Bounds", "Bottom", -1), 250);
 
         QWidget other;
-        TSaveBounds restore(&other);
+        other.move(7, 8);
+        TSaveBounds restore(&other); // no file name: stores nothing when it goes
+        restore.RestoreBounds(&other, mSandbox->ProgramDir() + "missing.ini");
+        QCOMPARE(other.pos(), QPoint(7, 8));
         restore.RestoreBounds(&other, QString::fromStdString(file));
         QCOMPARE(other.pos(), QPoint(40, 50));
         QCOMPARE(other.size(), QSize(300, 200));
-    }
-
-    void boundsWithoutAFileAreLeftAlone() {
-        QWidget window;
-        window.move(7, 8);
-        window.resize(210, 110);
-        {
-            TSaveBounds bounds(&window); // no file name: nothing stored
-            bounds.RestoreBounds(&window, mSandbox->ProgramDir() + "missing.ini");
-            bounds.StoreBounds(&window, QString());
-        }
-        QCOMPARE(window.pos(), QPoint(7, 8));
-        QCOMPARE(window.size(), QSize(210, 110));
-        QCOMPARE(QDir(mSandbox->ProgramDir()).entryList(QDir::Files), QStringList());
     }
 
     void theToolBarAndBackgroundUseTheProgramsArtwork() {

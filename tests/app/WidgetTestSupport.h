@@ -24,47 +24,32 @@ public:
     struct Shown {
         QString what; // "ask", "tell", "open" or "save"
         Kind kind = Kind::Information;
-        QString text;
+        QString text; // the message, or the dialog's filter
         int filterIndex = 0;
         QString directory;
     };
 
     QList<Shown> shown;
+    // Answers in order; unscripted questions are answered No and dialogs cancelled.
     std::deque<bool> answers;
     std::deque<QString> openAnswers;
     std::deque<std::optional<SaveChoice>> saveAnswers;
 
-    // Unscripted questions are answered No, and dialogs cancelled.
     bool Ask(Kind kind, const QString& text) override {
         shown.append({QStringLiteral("ask"), kind, text});
-        if (answers.empty()) {
-            return false;
-        }
-        const bool answer = answers.front();
-        answers.pop_front();
-        return answer;
+        return Next(answers, false);
     }
     void Tell(Kind kind, const QString& text) override {
         shown.append({QStringLiteral("tell"), kind, text});
     }
     QString OpenFileName(const QString& filter, const QString& directory) override {
         shown.append({QStringLiteral("open"), Kind::Information, filter, 0, directory});
-        if (openAnswers.empty()) {
-            return {};
-        }
-        const QString answer = openAnswers.front();
-        openAnswers.pop_front();
-        return answer;
+        return Next(openAnswers, QString());
     }
     std::optional<SaveChoice> SaveFileName(const QString& filter, int filterIndex,
                                            const QString& directory) override {
         shown.append({QStringLiteral("save"), Kind::Information, filter, filterIndex, directory});
-        if (saveAnswers.empty()) {
-            return std::nullopt;
-        }
-        auto answer = saveAnswers.front();
-        saveAnswers.pop_front();
-        return answer;
+        return Next(saveAnswers, std::optional<SaveChoice>());
     }
 
     QStringList Texts(const QString& what) const {
@@ -75,6 +60,17 @@ public:
             }
         }
         return texts;
+    }
+
+private:
+    template <typename T>
+    static T Next(std::deque<T>& queue, T otherwise) {
+        if (queue.empty()) {
+            return otherwise;
+        }
+        T answer = queue.front();
+        queue.pop_front();
+        return answer;
     }
 };
 

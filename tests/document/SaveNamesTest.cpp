@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "document/SaveNames.h"
-#include "document/Selection.h"
-#include "document/ZoomSteps.h"
 
 namespace pixmoth {
 namespace {
@@ -53,50 +51,6 @@ TEST(WritePictureFileName, KeepsPictureNamesAndMakesOtherNamesBitmaps) {
     for (const Case& c : cases) {
         EXPECT_EQ(WritePictureFileName(c.name), c.written) << c.meaning;
     }
-}
-
-TEST(ZoomSteps, CompoundAndTruncate) {
-    std::vector<int> in = {400};
-    std::vector<int> out = {400};
-    for (int i = 0; i < 3; ++i) {
-        in.push_back(ZoomInSide(in.back()));
-        out.push_back(ZoomOutSide(out.back()));
-    }
-    EXPECT_EQ(in, (std::vector<int>{400, 460, 529, 608}));
-    EXPECT_EQ(out, (std::vector<int>{400, 340, 289, 246}));
-}
-
-TEST(ZoomSteps, SidesOfSixOrLessNoLongerChange) {
-    for (int side = 0; side <= 6; ++side) {
-        EXPECT_EQ(ZoomInSide(side), side);
-        EXPECT_EQ(ZoomOutSide(side), side);
-    }
-    EXPECT_EQ(ZoomInSide(7), 8);
-    EXPECT_EQ(ZoomOutSide(7), 6);
-    int w = 400;
-    int h = 300;
-    int presses = 0;
-    while (w != 6 || h != 6) {
-        w = ZoomOutSide(w);
-        h = ZoomOutSide(h);
-        ASSERT_LT(++presses, 100);
-    }
-    EXPECT_EQ(presses, 30) << "thirty presses of - take 400 x 300 down to 6 x 6";
-}
-
-TEST(Selection, NormalizeRectOrdersTheCornersOfEveryDragDirection) {
-    const Rect expected{10, 20, 50, 60};
-    for (const Selection& s : {Selection{10, 20, 50, 60}, Selection{50, 60, 10, 20},
-                               Selection{50, 20, 10, 60}, Selection{10, 60, 50, 20}}) {
-        EXPECT_EQ(NormalizeRect(s), expected);
-    }
-}
-
-TEST(Selection, IsPresentOnlyWithAnArea) {
-    EXPECT_FALSE((Selection{}).Present());
-    EXPECT_FALSE((Selection{5, 5, 5, 9}).Present()) << "no width";
-    EXPECT_FALSE((Selection{5, 5, 9, 5}).Present()) << "no height";
-    EXPECT_TRUE((Selection{9, 9, 5, 5}).Present());
 }
 
 } // namespace

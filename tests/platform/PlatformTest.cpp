@@ -144,15 +144,5 @@ TEST(SystemEnvironment, StartsDetachedProgramsAndReportsOnesThatCannotStart) {
     EXPECT_FALSE(system.StartDetached(scratch.Path() + "missing-program", {}));
 }
 
-TEST(Paths, SplitAndJoinLikeTheProgramHoldsThem) {
-    EXPECT_EQ(DirectoryPart("/a/b/c.jpg"), "/a/b/");
-    EXPECT_EQ(DirectoryPart("c.jpg"), "");
-    EXPECT_EQ(FileNamePart("/a/b/c.jpg"), "c.jpg");
-    EXPECT_EQ(FileNamePart("/a/b/"), "");
-    EXPECT_EQ(WithTrailingSlash("/a"), "/a/");
-    EXPECT_EQ(WithTrailingSlash("/a/"), "/a/");
-    EXPECT_EQ(WithTrailingSlash(""), "");
-}
-
 } // namespace
 } // namespace pixmoth
