@@ -317,6 +317,19 @@ private slots:
         }
     }
 
+    void aPaletteBitmapKeepsItsFormatUntilACommandWorksOnIt() {
+        Bitmap palette(40, 30, PixelFormat::Bit8);
+        palette.SetPixelColor(3, 4, PaletteEntry{0, 0, 255});
+        TChild* child = Open(WritePicture(QStringLiteral("256.bmp"), palette));
+        QCOMPARE(child->Picture().Format(), PixelFormat::Bit8);
+        const QImage shown = child->Image()->grab().toImage();
+        QCOMPARE(QColor(shown.pixel(3, 4)), QColor(255, 0, 0));
+        Trigger(child->Command(QStringLiteral("Greyscale1Click")));
+        QCOMPARE(child->Picture().Format(), PixelFormat::Bit24);
+        Trigger(child->Command(QStringLiteral("actUndo")));
+        QCOMPARE(child->Picture().Format(), PixelFormat::Bit8);
+    }
+
     void fiveCommandsLeaveFourSnapshots() {
         TChild* child = OpenNew(30, 20);
         for (int i = 0; i < 5; ++i) {
