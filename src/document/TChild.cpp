@@ -381,7 +381,17 @@ bool TChild::SavePictureAs() {
     if (!choice) {
         return false;
     }
-    const std::string name = SaveAsFileName(ToNative(choice->fileName), choice->filterIndex);
+    const std::string chosen = ToNative(choice->fileName);
+    const std::string name = SaveAsFileName(chosen, choice->filterIndex);
+    // The dialog asked about the name as typed; an extension added here must
+    // not replace another file unasked.
+    if (name != chosen && IsRegularFile(name) &&
+        !CurrentInteraction().Ask(
+            Interaction::Kind::Warning,
+            FromNative(FileNamePart(name)) +
+                QStringLiteral(" already exists.\r\nDo you want to replace it?"))) {
+        return false;
+    }
     WritePicture(FromNative(name));
     IniWriteInteger(ini, "Save Dlg Filter", "value", choice->filterIndex);
     IniWriteString(ini, "Save Dir", "value", DirectoryPart(name));

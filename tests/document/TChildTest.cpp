@@ -495,6 +495,18 @@ private slots:
         QVERIFY(FileBytes(saveDir + "holiday.png.jpg").startsWith("\xff\xd8"));
         QCOMPARE(IniReadInteger(ini, "Save Dlg Filter", "value", 0), 1);
 
+        // An existing file under the completed name is replaced only when the
+        // user says so.
+        const QByteArray before = FileBytes(saveDir + "holiday.bmp");
+        Trigger(child->Command(QStringLiteral("Greyscale1Click")));
+        interaction.saveAnswers = {Interaction::SaveChoice{saveDir + "holiday", 2}};
+        interaction.answers = {false};
+        Trigger(child->Command(QStringLiteral("SaveAs1Click")));
+        QCOMPARE(interaction.shown.last().text,
+                 QStringLiteral("holiday.bmp already exists.\r\nDo you want to replace it?"));
+        QCOMPARE(FileBytes(saveDir + "holiday.bmp"), before);
+        QCOMPARE(IniReadInteger(ini, "Save Dlg Filter", "value", 0), 1);
+
         // Saving leaves the document on the file it came from.
         QCOMPARE(child->windowTitle(), QStringLiteral("pic.bmp"));
         QVERIFY(child->PictureFile().endsWith(QStringLiteral("/pic.bmp")));
