@@ -17,6 +17,7 @@
 
 #include "app/IniStuff.h"
 #include "app/TSaveBounds.h"
+#include "capture/TStartF.h"
 #include "document/TChild.h"
 #include "imaging/Bitmap.h"
 #include "imaging/FileIO.h"
@@ -130,8 +131,14 @@ void TForm1::BuildToolBar() {
     toolBar->setFloatable(false);
     toolBar->setIconSize(QSize(32, 32));
     toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    QAction* shoot = NewCommand(this, nullptr, QStringLiteral("Shoot"), QStringLiteral("actShoot"),
+                                QStringLiteral("Take screenshots"));
+    shoot->setIcon(QIcon(QStringLiteral(":/toolbar/shoot.png")));
+    ConnectCommand(shoot, this, &TForm1::actShootExecute);
+    toolBar->addAction(shoot);
+    toolBar->widgetForAction(shoot)->setFixedSize(39, 38);
     QAction* edit = NewCommand(this, nullptr, QStringLiteral("Edit"), QStringLiteral("actEdit"),
-                               QStringLiteral("Edit the picture with the paint program"));
+                              QStringLiteral("Edit the picture with the paint program"));
     edit->setIcon(QIcon(QStringLiteral(":/toolbar/edit.png")));
     ConnectCommand(edit, this, &TForm1::actEditExecute);
     toolBar->addAction(edit);
@@ -362,6 +369,15 @@ void TForm1::Help2Click() {
     }
     const ProgramCall call = DesktopOpenCall(page);
     CurrentEnvironment().StartDetached(call.program, call.arguments);
+}
+
+void TForm1::actShootExecute() {
+    // The panel is made anew for every Shoot, so its kept rectangle starts at
+    // zero; it closes itself (and is deleted) when capture ends.
+    auto* panel = new TStartF(this);
+    panel->SetIniName(mIniFileName);
+    panel->show();
+    hide();
 }
 
 void TForm1::actEditExecute() {

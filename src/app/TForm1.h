@@ -76,6 +76,7 @@ public slots:
     void Cascade1Click();
     void CloseAll1Click();
     void Help2Click();
+    void actShootExecute();
     void actEditExecute();
 
 protected:
