@@ -49,6 +49,7 @@ void Screw(QPainter& p, QPointF at) {
 void Body(QPainter& p, const QRegion& outline) {
     QPainterPath shape;
     shape.addRegion(outline);
+    shape = shape.simplified(); // the outer edge only, not the edges of every band
     p.setClipRegion(outline);
     p.fillRect(QRect(0, 0, 196, 254), Vertical(0, 254, kBodyLight, kBodyDark));
     // A fine leather-like grain over the body.

@@ -9,6 +9,8 @@
 
 namespace pixmoth::cli {
 
+const char* const kShotUsage = "pixmoth-cli shot KEY [--rect LEFT,TOP,RIGHT,BOTTOM]";
+
 const std::vector<Command>& AllCommands() {
     static const std::vector<Command> commands = {
         {"apply",
@@ -27,6 +29,7 @@ const std::vector<Command>& AllCommands() {
          {},
          ResampleCommand},
         {"ini", kIniUsage, {}, {}, IniCommand},
+        {"shot", kShotUsage, {"rect"}, {}, ShotCommand},
     };
     return commands;
 }
