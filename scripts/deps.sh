@@ -10,7 +10,7 @@ packages=(cmake ninja-build g++ pkg-config libjpeg62-turbo-dev qt6-base-dev libg
           fonts-dejavu-core xdg-utils googletest libgtest-dev libbenchmark-dev)
 if [[ "${1:-}" == "test" ]]; then
     packages+=(clang libclang-rt-14-dev clang-format
-               xvfb xauth xdotool x11-utils imagemagick libjpeg-turbo-progs)
+               xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick libjpeg-turbo-progs)
 fi
 
 missing=()

@@ -16,9 +16,13 @@ ScreenGrab X11ScreenGrabber::GrabDesktop() {
     if (screen == nullptr) {
         throw Error("There is no screen to capture.");
     }
-    // Window 0 is the root window: on X11 it covers all monitors, whichever
-    // screen object is asked.
-    const QPixmap pixmap = screen->grabWindow(0);
+    // Window 0 is the root window, which covers all monitors; Qt reads it
+    // relative to the asked screen and, by default, only that screen's part, so
+    // the whole desktop is asked for explicitly.
+    const QRect desktop = screen->virtualGeometry();
+    const QRect own = screen->geometry();
+    const QPixmap pixmap = screen->grabWindow(0, desktop.x() - own.x(), desktop.y() - own.y(),
+                                              desktop.width(), desktop.height());
     const QImage image = pixmap.toImage().convertToFormat(QImage::Format_RGB32);
     if (image.isNull()) {
         throw Error("The screen could not be read.");
@@ -29,7 +33,7 @@ ScreenGrab X11ScreenGrabber::GrabDesktop() {
     for (int y = 0; y < image.height(); ++y) {
         std::memcpy(grab.pixels.ScanLine(y), image.constScanLine(y), rowBytes);
     }
-    grab.geometry = screen->virtualGeometry();
+    grab.geometry = desktop;
     grab.devicePixelRatio = pixmap.devicePixelRatio();
     return grab;
 }
