@@ -1,7 +1,9 @@
 #include "capture/TEraseF.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTimer>
 
 #include "app/TForm1.h"
@@ -20,6 +22,13 @@ TEraseF::TEraseF(TStartF* panel, TForm1* mainForm) : mPanel(panel), mMainForm(ma
     setCursor(Qt::CrossCursor);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
+}
+
+void TEraseF::Prepare() {
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        setGeometry(screen->virtualGeometry());
+    }
+    winId();
 }
 
 void TEraseF::ShowOverlay() {

@@ -34,6 +34,8 @@ public:
     const Rect& SelectRect() const { return mSelectRect; }
     const QString& LastShotName() const { return mLastShotName; }
 
+    // Makes the (hidden) window over the desktop ahead of ShowOverlay.
+    void Prepare();
     // Grabs the desktop, then covers it with the still picture and takes the
     // keyboard. Throws when the screen cannot be read (nothing is shown then).
     void ShowOverlay();

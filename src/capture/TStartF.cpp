@@ -135,6 +135,9 @@ void TStartF::StartCapture(bool singleShoot) {
     // The overlay of an earlier run is hidden by now and not used again.
     delete mOverlay;
     mOverlay = new TEraseF(this, mMainForm);
+    // The window is made now, while the desktop settles, so that after the
+    // wait only the grab and mapping the window remain.
+    mOverlay->Prepare();
     hide();
     QTimer::singleShot(kHideDelayMs, this, [this, singleShoot] { ShowOverlay(singleShoot); });
 }
