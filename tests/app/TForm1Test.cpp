@@ -362,9 +362,13 @@ private slots:
         auto* toolBar = mForm->findChild<QToolBar*>(QStringLiteral("ToolBar1"));
         QVERIFY(toolBar != nullptr);
         QCOMPARE(toolBar->iconSize(), QSize(32, 32));
-        QCOMPARE(toolBar->actions().size(), 1);
-        QCOMPARE(toolBar->widgetForAction(toolBar->actions().first())->size(), QSize(39, 38));
-        QVERIFY(!toolBar->actions().first()->icon().isNull());
+        QCOMPARE(toolBar->actions().size(), 2);
+        QCOMPARE(toolBar->actions()[0]->objectName(), QStringLiteral("actShoot"));
+        QCOMPARE(toolBar->actions()[1]->objectName(), QStringLiteral("actEdit"));
+        for (QAction* action : toolBar->actions()) {
+            QCOMPARE(toolBar->widgetForAction(action)->size(), QSize(39, 38));
+            QVERIFY(!action->icon().isNull());
+        }
         const QImage tile(QStringLiteral(":/BackgroundTile.bmp"));
         QCOMPARE(tile.size(), QSize(100, 100));
         QCOMPARE(tile.format(), QImage::Format_Indexed8);
