@@ -138,7 +138,7 @@ void TForm1::BuildToolBar() {
     toolBar->addAction(shoot);
     toolBar->widgetForAction(shoot)->setFixedSize(39, 38);
     QAction* edit = NewCommand(this, nullptr, QStringLiteral("Edit"), QStringLiteral("actEdit"),
-                              QStringLiteral("Edit the picture with the paint program"));
+                               QStringLiteral("Edit the picture with the paint program"));
     edit->setIcon(QIcon(QStringLiteral(":/toolbar/edit.png")));
     ConnectCommand(edit, this, &TForm1::actEditExecute);
     toolBar->addAction(edit);
