@@ -14,7 +14,7 @@ namespace pixmoth {
 namespace {
 
 using test::Bmp;
-using test::BmpSpec;
+using test::BmpLayout;
 using test::Bytes;
 using test::MakeBmp;
 using test::PixelsText;
@@ -43,7 +43,7 @@ TEST(BmpDecode, EveryDepthGivesTheDocumentedFormatAndColours) {
     const Bytes rgb24 = {1, 2, 3, 0xEE, 4, 5, 6, 0xEE};
     struct Case {
         const char* name;
-        BmpSpec spec;
+        BmpLayout layout;
         PixelFormat format;
         const char* pixels;
     };
@@ -100,7 +100,7 @@ TEST(BmpDecode, EveryDepthGivesTheDocumentedFormatAndColours) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Bitmap bitmap = Decode(MakeBmp(c.spec));
+        const Bitmap bitmap = Decode(MakeBmp(c.layout));
         EXPECT_EQ(bitmap.Format(), c.format);
         EXPECT_EQ(PixelsText(bitmap), c.pixels);
         const int bits = c.format == PixelFormat::Bit15 ? 16 : BitsPerPixel(c.format);
@@ -118,12 +118,12 @@ TEST(BmpDecode, EveryHeaderKindReadsTheSamePicture) {
     // OS/2 core (3-byte table entries), OS/2 2.x short and full, Windows V1 to V5.
     for (std::uint32_t headerSize : {12u, 16u, 40u, 52u, 56u, 64u, 108u, 124u}) {
         SCOPED_TRACE(headerSize);
-        const BmpSpec spec = Bmp(8, 2, 1)
-                                 .Header(headerSize)
-                                 .Used(2)
-                                 .Table({{10, 20, 30}, {40, 50, 60}})
-                                 .Pixels({1, 0, 0xEE, 0xEE});
-        const Bitmap bitmap = Decode(MakeBmp(spec));
+        const BmpLayout layout = Bmp(8, 2, 1)
+                                     .Header(headerSize)
+                                     .Used(2)
+                                     .Table({{10, 20, 30}, {40, 50, 60}})
+                                     .Pixels({1, 0, 0xEE, 0xEE});
+        const Bitmap bitmap = Decode(MakeBmp(layout));
         EXPECT_EQ(bitmap.Format(), PixelFormat::Bit8);
         EXPECT_EQ(PixelsText(bitmap), "40,50,60 10,20,30");
     }
@@ -147,7 +147,7 @@ TEST(BmpDecode, BitFieldsAreFoundAfterOrInsideTheHeader) {
 
 // Table entry i is blue i, except entry 0, which no code below uses: pixels the
 // codes leave unset must come out black, not entry 0's grey.
-BmpSpec Rle(int bits, std::int32_t width, std::int32_t height, Bytes codes) {
+BmpLayout Rle(int bits, std::int32_t width, std::int32_t height, Bytes codes) {
     return Bmp(bits, width, height)
         .Compression(bits == 8 ? 1 : 2)
         .Table({Grey(9), {1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {4, 0, 0}})
@@ -155,7 +155,7 @@ BmpSpec Rle(int bits, std::int32_t width, std::int32_t height, Bytes codes) {
 }
 
 TEST(BmpDecode, RleRunsAbsoluteRunsDeltasAndEnds) {
-    const std::vector<std::pair<BmpSpec, const char*>> cases = {
+    const std::vector<std::pair<BmpLayout, const char*>> cases = {
         // runs, padded absolute run, delta up, run clipped at the edge, end of bitmap
         {Rle(8, 4, 3, {3, 1, 1, 2, 0, 0, 0, 3, 2, 3, 1, 0, 0, 2, 0, 1, 5, 4, 0, 1}),
          "0,0,0 0,0,0 0,0,0 4,0,0 / 2,0,0 3,0,0 1,0,0 0,0,0 / 1,0,0 1,0,0 1,0,0 2,0,0"},
@@ -173,8 +173,8 @@ TEST(BmpDecode, RleRunsAbsoluteRunsDeltasAndEnds) {
         // a delta past the top row ends the picture
         {Rle(8, 2, 2, {1, 2, 0, 2, 0, 5, 2, 1}), "0,0,0 0,0,0 / 2,0,0 0,0,0"},
     };
-    for (const auto& [spec, pixels] : cases) {
-        const Bitmap bitmap = Decode(MakeBmp(spec));
+    for (const auto& [layout, pixels] : cases) {
+        const Bitmap bitmap = Decode(MakeBmp(layout));
         EXPECT_EQ(bitmap.Format(), PixelFormat::Bit24);
         EXPECT_EQ(PixelsText(bitmap), pixels);
     }
@@ -194,12 +194,12 @@ TEST(BmpDecode, RleDataThatEndsBeforeThePictureIsTruncated) {
 }
 
 TEST(BmpDecode, BadFilesAreRefusedWithAClearMessage) {
-    const BmpSpec one = Bmp(24, 1, 1).Pixels({1, 2, 3, 0});
+    const BmpLayout one = Bmp(24, 1, 1).Pixels({1, 2, 3, 0});
     Bytes cut = MakeBmp(one);
     cut.resize(30);
     Bytes wrongMagic = MakeBmp(one);
     wrongMagic[1] = 'A';
-    const BmpSpec rgb565 = Bmp(16, 1, 1).Compression(3).Pixels({0, 0, 0, 0});
+    const BmpLayout rgb565 = Bmp(16, 1, 1).Compression(3).Pixels({0, 0, 0, 0});
     const std::vector<std::pair<Bytes, const char*>> cases = {
         {{}, "is not a BMP file"},
         {wrongMagic, "is not a BMP file"},

@@ -14,7 +14,7 @@ namespace pixmoth {
 namespace {
 
 using test::Bmp;
-using test::BmpSpec;
+using test::BmpLayout;
 using test::Bytes;
 using test::MakeBmp;
 using test::PatternBitmap;
@@ -157,7 +157,7 @@ TEST(BmpEncode, TheUnusedByteOfThirtyTwoBitPixelsSurvives) {
 
 TEST(BmpEncode, LoadingAFileAgreesWithDecodingItsBytes) {
     // Straight-into-the-rows reads and whole-file decoding must give the same bits.
-    const std::vector<BmpSpec> specs = {
+    const std::vector<BmpLayout> specs = {
         Bmp(24, 3, 2).Pixels(Bytes(21, 0xEE)), // last row without padding
         Bmp(8, 3, -2)
             .Table({{1, 2, 3}})

@@ -17,7 +17,7 @@ namespace pixmoth::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct BmpSpec {
+struct BmpLayout {
     std::uint32_t headerSize = 40;
     std::int32_t width = 1;
     std::int32_t height = 1; // negative: top-down
@@ -31,30 +31,30 @@ struct BmpSpec {
     Bytes pixels;
     std::optional<std::uint32_t> pixelOffset; // default: right after the table
 
-    BmpSpec Header(std::uint32_t size) const { return With(&BmpSpec::headerSize, size); }
-    BmpSpec Compression(std::uint32_t code) const { return With(&BmpSpec::compression, code); }
-    BmpSpec Masks(std::vector<std::uint32_t> m) const { return With(&BmpSpec::masks, m); }
-    BmpSpec Used(std::uint32_t count) const { return With(&BmpSpec::colorsUsed, count); }
-    BmpSpec Table(std::vector<PaletteEntry> t) const { return With(&BmpSpec::palette, t); }
-    BmpSpec Pixels(Bytes p) const { return With(&BmpSpec::pixels, p); }
-    BmpSpec Offset(std::uint32_t o) const { return With(&BmpSpec::pixelOffset, o); }
+    BmpLayout Header(std::uint32_t size) const { return With(&BmpLayout::headerSize, size); }
+    BmpLayout Compression(std::uint32_t code) const { return With(&BmpLayout::compression, code); }
+    BmpLayout Masks(std::vector<std::uint32_t> m) const { return With(&BmpLayout::masks, m); }
+    BmpLayout Used(std::uint32_t count) const { return With(&BmpLayout::colorsUsed, count); }
+    BmpLayout Table(std::vector<PaletteEntry> t) const { return With(&BmpLayout::palette, t); }
+    BmpLayout Pixels(Bytes p) const { return With(&BmpLayout::pixels, p); }
+    BmpLayout Offset(std::uint32_t o) const { return With(&BmpLayout::pixelOffset, o); }
 
 private:
     template <typename Field, typename Value>
-    BmpSpec With(Field BmpSpec::*field, Value value) const {
-        BmpSpec copy = *this;
+    BmpLayout With(Field BmpLayout::*field, Value value) const {
+        BmpLayout copy = *this;
         copy.*field = std::move(value);
         return copy;
     }
 };
 
 // A bits-per-pixel picture of width x height; the rest is said by the setters.
-inline BmpSpec Bmp(int bits, std::int32_t width, std::int32_t height) {
-    BmpSpec spec;
-    spec.bitCount = static_cast<std::uint16_t>(bits);
-    spec.width = width;
-    spec.height = height;
-    return spec;
+inline BmpLayout Bmp(int bits, std::int32_t width, std::int32_t height) {
+    BmpLayout layout;
+    layout.bitCount = static_cast<std::uint16_t>(bits);
+    layout.width = width;
+    layout.height = height;
+    return layout;
 }
 
 inline void Put(Bytes& out, std::uint64_t value, int bytes) {
@@ -63,47 +63,47 @@ inline void Put(Bytes& out, std::uint64_t value, int bytes) {
     }
 }
 
-inline Bytes MakeBmp(const BmpSpec& spec) {
+inline Bytes MakeBmp(const BmpLayout& layout) {
     Bytes info;
-    Put(info, spec.headerSize, 4);
-    if (spec.headerSize == 12) {
-        Put(info, static_cast<std::uint16_t>(spec.width), 2);
-        Put(info, static_cast<std::uint16_t>(spec.height), 2);
+    Put(info, layout.headerSize, 4);
+    if (layout.headerSize == 12) {
+        Put(info, static_cast<std::uint16_t>(layout.width), 2);
+        Put(info, static_cast<std::uint16_t>(layout.height), 2);
         Put(info, 1, 2);
-        Put(info, spec.bitCount, 2);
+        Put(info, layout.bitCount, 2);
     } else {
-        Put(info, static_cast<std::uint32_t>(spec.width), 4);
-        Put(info, static_cast<std::uint32_t>(spec.height), 4);
+        Put(info, static_cast<std::uint32_t>(layout.width), 4);
+        Put(info, static_cast<std::uint32_t>(layout.height), 4);
         Put(info, 1, 2);
-        Put(info, spec.bitCount, 2);
-        Put(info, spec.compression, 4);
-        Put(info, spec.pixels.size(), 4);
+        Put(info, layout.bitCount, 2);
+        Put(info, layout.compression, 4);
+        Put(info, layout.pixels.size(), 4);
         Put(info, 2835, 4);
         Put(info, 2835, 4);
-        Put(info, spec.colorsUsed, 4);
+        Put(info, layout.colorsUsed, 4);
         Put(info, 0, 4);
-        info.resize(std::min<std::size_t>(info.size(), spec.headerSize));
-        for (std::uint32_t mask : spec.masks) {
+        info.resize(std::min<std::size_t>(info.size(), layout.headerSize));
+        for (std::uint32_t mask : layout.masks) {
             Put(info, mask, 4);
         }
-        info.resize(std::max<std::size_t>(info.size(), spec.headerSize));
+        info.resize(std::max<std::size_t>(info.size(), layout.headerSize));
     }
     Bytes table;
-    for (const PaletteEntry& e : spec.palette) {
+    for (const PaletteEntry& e : layout.palette) {
         table.insert(table.end(), {e.blue, e.green, e.red});
-        if (spec.headerSize != 12) {
+        if (layout.headerSize != 12) {
             table.push_back(0x77); // reserved bytes are ignored
         }
     }
     const auto offset =
-        spec.pixelOffset.value_or(static_cast<std::uint32_t>(14 + info.size() + table.size()));
+        layout.pixelOffset.value_or(static_cast<std::uint32_t>(14 + info.size() + table.size()));
     Bytes file = {'B', 'M'};
-    Put(file, 14 + info.size() + table.size() + spec.pixels.size(), 4);
+    Put(file, 14 + info.size() + table.size() + layout.pixels.size(), 4);
     Put(file, 0, 4);
     Put(file, offset, 4);
     file.insert(file.end(), info.begin(), info.end());
     file.insert(file.end(), table.begin(), table.end());
-    file.insert(file.end(), spec.pixels.begin(), spec.pixels.end());
+    file.insert(file.end(), layout.pixels.begin(), layout.pixels.end());
     return file;
 }
 
