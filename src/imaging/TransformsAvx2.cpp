@@ -1,0 +1,122 @@
+#include "imaging/TransformKernels.h"
+
+#if defined(__x86_64__)
+
+#include <immintrin.h>
+
+// Block layout of the AVX2 transpose: an 8 x 8 block of 3-byte pixels, one
+// 256-bit register per row.
+//   load    lane 0 = bytes 0..15 of the row (pixels 0..3 in bytes 0..11),
+//           lane 1 = bytes 8..23 (pixels 4..7 in bytes 4..15): two 16-byte loads
+//           that stay inside the row's 24 bytes;
+//   widen   one byte shuffle puts pixel k into 32-bit lane k;
+//   turn    the usual 8 x 8 transpose of 32-bit lanes (unpack 32, unpack 64,
+//           swap 128-bit halves);
+//   narrow  a byte shuffle packs each half's four pixels into its bytes 0..11,
+//           a lane permute joins them into bytes 0..23.
+// A narrowed row is stored with one 32-byte store whose last 8 bytes fall on the
+// next block of the same destination row, written right after; the band's last
+// block stores its rows exactly (16 + 8 bytes) so nothing outside the band is touched.
+namespace pixmoth {
+
+namespace {
+
+struct Avx2Masks {
+    __m256i widen;
+    __m256i narrow;
+    __m256i join;
+};
+
+__attribute__((target("avx2"), always_inline)) inline Avx2Masks MakeMasks() {
+    return {_mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1, //
+                             4, 5, 6, -1, 7, 8, 9, -1, 10, 11, 12, -1, 13, 14, 15, -1),
+            _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, //
+                             0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1),
+            _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 7, 7)};
+}
+
+__attribute__((target("avx2"), always_inline)) inline __m256i LoadRow(const std::uint8_t* row,
+                                                                      const Avx2Masks& masks) {
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 8));
+    return _mm256_shuffle_epi8(_mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1),
+                               masks.widen);
+}
+
+template <bool exact>
+__attribute__((target("avx2"), always_inline)) inline void StoreRow(std::uint8_t* row, __m256i v,
+                                                                    const Avx2Masks& masks) {
+    const __m256i packed =
+        _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(v, masks.narrow), masks.join);
+    if constexpr (exact) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row), _mm256_castsi256_si128(packed));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(row + 16), _mm256_extracti128_si256(packed, 1));
+    } else {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(row), packed);
+    }
+}
+
+template <bool exact>
+__attribute__((target("avx2"), always_inline)) inline void
+TransposeBlock(const std::uint8_t* source, std::ptrdiff_t sourceStride, std::uint8_t* destination,
+               std::ptrdiff_t destinationStride, const Avx2Masks& masks) {
+    const __m256i r0 = LoadRow(source, masks);
+    const __m256i r1 = LoadRow(source + sourceStride, masks);
+    const __m256i r2 = LoadRow(source + 2 * sourceStride, masks);
+    const __m256i r3 = LoadRow(source + 3 * sourceStride, masks);
+    const __m256i r4 = LoadRow(source + 4 * sourceStride, masks);
+    const __m256i r5 = LoadRow(source + 5 * sourceStride, masks);
+    const __m256i r6 = LoadRow(source + 6 * sourceStride, masks);
+    const __m256i r7 = LoadRow(source + 7 * sourceStride, masks);
+
+    // Pairs of rows interleaved, then pairs of pairs: u_k holds pixel k of rows
+    // 0..3 in its low half and pixel k + 4 of the same rows in its high half.
+    const __m256i t0 = _mm256_unpacklo_epi32(r0, r1);
+    const __m256i t1 = _mm256_unpackhi_epi32(r0, r1);
+    const __m256i t2 = _mm256_unpacklo_epi32(r2, r3);
+    const __m256i t3 = _mm256_unpackhi_epi32(r2, r3);
+    const __m256i t4 = _mm256_unpacklo_epi32(r4, r5);
+    const __m256i t5 = _mm256_unpackhi_epi32(r4, r5);
+    const __m256i t6 = _mm256_unpacklo_epi32(r6, r7);
+    const __m256i t7 = _mm256_unpackhi_epi32(r6, r7);
+    const __m256i u0 = _mm256_unpacklo_epi64(t0, t2);
+    const __m256i u1 = _mm256_unpackhi_epi64(t0, t2);
+    const __m256i u2 = _mm256_unpacklo_epi64(t1, t3);
+    const __m256i u3 = _mm256_unpackhi_epi64(t1, t3);
+    const __m256i u4 = _mm256_unpacklo_epi64(t4, t6);
+    const __m256i u5 = _mm256_unpackhi_epi64(t4, t6);
+    const __m256i u6 = _mm256_unpacklo_epi64(t5, t7);
+    const __m256i u7 = _mm256_unpackhi_epi64(t5, t7);
+
+    const std::ptrdiff_t d = destinationStride;
+    StoreRow<exact>(destination, _mm256_permute2x128_si256(u0, u4, 0x20), masks);
+    StoreRow<exact>(destination + d, _mm256_permute2x128_si256(u1, u5, 0x20), masks);
+    StoreRow<exact>(destination + 2 * d, _mm256_permute2x128_si256(u2, u6, 0x20), masks);
+    StoreRow<exact>(destination + 3 * d, _mm256_permute2x128_si256(u3, u7, 0x20), masks);
+    StoreRow<exact>(destination + 4 * d, _mm256_permute2x128_si256(u0, u4, 0x31), masks);
+    StoreRow<exact>(destination + 5 * d, _mm256_permute2x128_si256(u1, u5, 0x31), masks);
+    StoreRow<exact>(destination + 6 * d, _mm256_permute2x128_si256(u2, u6, 0x31), masks);
+    StoreRow<exact>(destination + 7 * d, _mm256_permute2x128_si256(u3, u7, 0x31), masks);
+}
+
+} // namespace
+
+__attribute__((target("avx2"))) void
+Avx2TransposeBand(const std::uint8_t* source, std::ptrdiff_t sourceStride,
+                  std::uint8_t* destination, std::ptrdiff_t destinationStride, int blocks) {
+    if (blocks <= 0) {
+        return;
+    }
+    const Avx2Masks masks = MakeMasks();
+    const std::ptrdiff_t sourceStep = kTransposeBlock * sourceStride;
+    for (int b = 1; b < blocks; ++b) {
+        TransposeBlock<false>(source, sourceStride, destination, destinationStride, masks);
+        source += sourceStep;
+        destination += kTransposeBlock * 3;
+    }
+    TransposeBlock<true>(source, sourceStride, destination, destinationStride, masks);
+}
+
+} // namespace pixmoth
+
+#endif
