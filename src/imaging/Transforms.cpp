@@ -12,11 +12,18 @@ namespace pixmoth {
 
 namespace {
 
-// Source rows per tile of a rotation. The tile's bands are walked left to right:
-// 8 source columns at a time, whose destination is 8 rows of 3 * kTileRows bytes.
-// A tile's source rows then stay in the first-level cache and TLB from one band
-// to the next, which reuses the rest of the cache lines the band before touched.
+// Source rows per tile of a rotation. A tile's bands are walked left to right:
+// 8 source columns at a time, whose destination is 8 rows of 3 * kTileRows
+// bytes. The tile's source rows stay in the first-level cache from one band to
+// the next, which reuses the rest of the cache lines the band before touched.
 constexpr int kTileRows = 64;
+// A tile reads kTileRows rows side by side and writes 8 rows at a time, more
+// streams than the hardware prefetchers follow, so the walk asks for the memory
+// itself: the source pixels kPrefetchColumns to the right in every row of the
+// tile, and the destination rows kPrefetchBands bands ahead (for writing, so
+// their read for ownership is under way too).
+constexpr int kPrefetchColumns = 160;
+constexpr int kPrefetchBands = 2;
 
 // Plain block layout: a pixel at a time through row pointers; the compiler
 // unrolls the 8 x 8 block.
@@ -39,6 +46,26 @@ inline void TransposePixels(const std::uint8_t* source, std::ptrdiff_t sourceStr
     }
 }
 
+void PrefetchBand(const std::uint8_t* source, std::ptrdiff_t sourceStride, int rows,
+                  std::uint8_t* destination, std::ptrdiff_t destinationStride, bool nextSource,
+                  bool nextDestination) {
+    if (nextSource) {
+        const std::uint8_t* ahead = source + kPrefetchColumns * 3;
+        for (int i = 0; i < rows; ++i, ahead += sourceStride) {
+            __builtin_prefetch(ahead, 0, 3);
+        }
+    }
+    if (nextDestination) {
+        std::uint8_t* ahead = destination + kPrefetchBands * kTransposeBlock * destinationStride;
+        for (int j = 0; j < kTransposeBlock; ++j, ahead += destinationStride) {
+            for (int offset = 0; offset < rows * 3; offset += 64) {
+                __builtin_prefetch(ahead + offset, 1, 3);
+            }
+            __builtin_prefetch(ahead + rows * 3 - 1, 1, 3);
+        }
+    }
+}
+
 // The whole transposition: full blocks through the kernel, tile by tile; the
 // right-hand columns and bottom rows that do not fill a block pixel by pixel.
 void Transpose(const std::uint8_t* source, std::ptrdiff_t sourceStride, std::uint8_t* destination,
@@ -47,11 +74,15 @@ void Transpose(const std::uint8_t* source, std::ptrdiff_t sourceStride, std::uin
     const int blockRows = rows - rows % kTransposeBlock;
     const int blockCols = cols - cols % kTransposeBlock;
     for (int r0 = 0; r0 < blockRows; r0 += kTileRows) {
-        const int tileBlocks = std::min(kTileRows, blockRows - r0) / kTransposeBlock;
+        const int tileRows = std::min(kTileRows, blockRows - r0);
         for (int c0 = 0; c0 < blockCols; c0 += kTransposeBlock) {
-            kernels.transposeBand(source + r0 * sourceStride + c0 * 3, sourceStride,
-                                  destination + c0 * destinationStride + r0 * 3, destinationStride,
-                                  tileBlocks);
+            const std::uint8_t* from = source + r0 * sourceStride + c0 * 3;
+            std::uint8_t* to = destination + c0 * destinationStride + r0 * 3;
+            PrefetchBand(from, sourceStride, tileRows, to, destinationStride,
+                         c0 + kPrefetchColumns < cols,
+                         c0 + (kPrefetchBands + 1) * kTransposeBlock <= blockCols);
+            kernels.transposeBand(from, sourceStride, to, destinationStride,
+                                  tileRows / kTransposeBlock);
         }
     }
     TransposePixels(source + blockCols * 3, sourceStride,

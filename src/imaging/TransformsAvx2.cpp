@@ -43,17 +43,37 @@ __attribute__((target("avx2"), always_inline)) inline __m256i LoadRow(const std:
                                masks.widen);
 }
 
-template <bool exact>
-__attribute__((target("avx2"), always_inline)) inline void StoreRow(std::uint8_t* row, __m256i v,
-                                                                    const Avx2Masks& masks) {
+// Destination rows j and j + 4 from `low` (pixel j and j + 4 of source rows 0..3
+// in its two halves) and `high` (the same of rows 4..7). Each half's four pixels
+// are packed into its bytes 0..11 and stored with 16 bytes; the 4 rubbish bytes
+// after them are overwritten by the next store, the last ones by the next block.
+__attribute__((target("avx2"), always_inline)) inline void StoreRowPair(std::uint8_t* row,
+                                                                        std::uint8_t* row4,
+                                                                        __m256i low, __m256i high,
+                                                                        const Avx2Masks& masks) {
+    const __m256i a = _mm256_shuffle_epi8(low, masks.narrow);
+    const __m256i b = _mm256_shuffle_epi8(high, masks.narrow);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row), _mm256_castsi256_si128(a));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row + 12), _mm256_castsi256_si128(b));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row4), _mm256_extracti128_si256(a, 1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row4 + 12), _mm256_extracti128_si256(b, 1));
+}
+
+// One row stored to the byte: the halves are joined into bytes 0..23 of one
+// register, written as 16 + 8 bytes.
+__attribute__((target("avx2"), always_inline)) inline void
+StoreRowExact(std::uint8_t* row, __m256i v, const Avx2Masks& masks) {
     const __m256i packed =
         _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(v, masks.narrow), masks.join);
-    if constexpr (exact) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(row), _mm256_castsi256_si128(packed));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(row + 16), _mm256_extracti128_si256(packed, 1));
-    } else {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(row), packed);
-    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row), _mm256_castsi256_si128(packed));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(row + 16), _mm256_extracti128_si256(packed, 1));
+}
+
+__attribute__((target("avx2"), always_inline)) inline void
+StoreRowPairExact(std::uint8_t* row, std::uint8_t* row4, __m256i low, __m256i high,
+                  const Avx2Masks& masks) {
+    StoreRowExact(row, _mm256_permute2x128_si256(low, high, 0x20), masks);
+    StoreRowExact(row4, _mm256_permute2x128_si256(low, high, 0x31), masks);
 }
 
 template <bool exact>
@@ -89,14 +109,17 @@ TransposeBlock(const std::uint8_t* source, std::ptrdiff_t sourceStride, std::uin
     const __m256i u7 = _mm256_unpackhi_epi64(t5, t7);
 
     const std::ptrdiff_t d = destinationStride;
-    StoreRow<exact>(destination, _mm256_permute2x128_si256(u0, u4, 0x20), masks);
-    StoreRow<exact>(destination + d, _mm256_permute2x128_si256(u1, u5, 0x20), masks);
-    StoreRow<exact>(destination + 2 * d, _mm256_permute2x128_si256(u2, u6, 0x20), masks);
-    StoreRow<exact>(destination + 3 * d, _mm256_permute2x128_si256(u3, u7, 0x20), masks);
-    StoreRow<exact>(destination + 4 * d, _mm256_permute2x128_si256(u0, u4, 0x31), masks);
-    StoreRow<exact>(destination + 5 * d, _mm256_permute2x128_si256(u1, u5, 0x31), masks);
-    StoreRow<exact>(destination + 6 * d, _mm256_permute2x128_si256(u2, u6, 0x31), masks);
-    StoreRow<exact>(destination + 7 * d, _mm256_permute2x128_si256(u3, u7, 0x31), masks);
+    if constexpr (exact) {
+        StoreRowPairExact(destination, destination + 4 * d, u0, u4, masks);
+        StoreRowPairExact(destination + d, destination + 5 * d, u1, u5, masks);
+        StoreRowPairExact(destination + 2 * d, destination + 6 * d, u2, u6, masks);
+        StoreRowPairExact(destination + 3 * d, destination + 7 * d, u3, u7, masks);
+    } else {
+        StoreRowPair(destination, destination + 4 * d, u0, u4, masks);
+        StoreRowPair(destination + d, destination + 5 * d, u1, u5, masks);
+        StoreRowPair(destination + 2 * d, destination + 6 * d, u2, u6, masks);
+        StoreRowPair(destination + 3 * d, destination + 7 * d, u3, u7, masks);
+    }
 }
 
 } // namespace
