@@ -41,6 +41,7 @@ TransformPath ActiveTransformPath();
 // For tests, which compare the paths with each other.
 void UseTransformPath(TransformPath path);
 
+const TransformKernels& TransformKernelsFor(TransformPath path);
 const TransformKernels& ActiveTransformKernels();
 
 void PlainTransposeBand(const std::uint8_t* source, std::ptrdiff_t sourceStride,

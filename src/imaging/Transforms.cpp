@@ -143,19 +143,6 @@ const TransformKernels kSsse3Kernels{PlainTransposeBand, Ssse3CopyReversed};
 const TransformKernels kAvx2Kernels{Avx2TransposeBand, Ssse3CopyReversed};
 #endif
 
-const TransformKernels& KernelsFor(TransformPath path) {
-    switch (path) {
-#if defined(__x86_64__)
-    case TransformPath::Avx2:
-        return kAvx2Kernels;
-    case TransformPath::Ssse3:
-        return kSsse3Kernels;
-#endif
-    default:
-        return kPlainKernels;
-    }
-}
-
 TransformPath DetectBestPath() {
 #if defined(__x86_64__)
     __builtin_cpu_init();
@@ -209,8 +196,21 @@ void UseTransformPath(TransformPath path) {
     gChosenPath.store(static_cast<int>(path), std::memory_order_relaxed);
 }
 
+const TransformKernels& TransformKernelsFor(TransformPath path) {
+    switch (path) {
+#if defined(__x86_64__)
+    case TransformPath::Avx2:
+        return kAvx2Kernels;
+    case TransformPath::Ssse3:
+        return kSsse3Kernels;
+#endif
+    default:
+        return kPlainKernels;
+    }
+}
+
 const TransformKernels& ActiveTransformKernels() {
-    return KernelsFor(ActiveTransformPath());
+    return TransformKernelsFor(ActiveTransformPath());
 }
 
 void RotateRight(Bitmap& source, Bitmap& destination) {
