@@ -20,8 +20,10 @@ constexpr int kTileRows = 64;
 // A tile reads kTileRows rows side by side and writes 8 rows at a time, more
 // streams than the hardware prefetchers follow, so the walk asks for the memory
 // itself: the source pixels kPrefetchColumns to the right in every row of the
-// tile, and the destination rows kPrefetchBands bands ahead (for writing, so
-// their read for ownership is under way too).
+// tile, and the destination rows kPrefetchBands bands ahead. Both go to the
+// second-level cache only: prefetching into the first level as well left the
+// rotation about as slow as with no prefetch at all (it competes with the
+// kernel's own loads and stores), the second level alone nearly halved its time.
 constexpr int kPrefetchColumns = 160;
 constexpr int kPrefetchBands = 2;
 
@@ -46,22 +48,26 @@ inline void TransposePixels(const std::uint8_t* source, std::ptrdiff_t sourceStr
     }
 }
 
-void PrefetchBand(const std::uint8_t* source, std::ptrdiff_t sourceStride, int rows,
-                  std::uint8_t* destination, std::ptrdiff_t destinationStride, bool nextSource,
-                  bool nextDestination) {
+// Always inlined: as a function of its own, GCC finds it free of side effects
+// and drops the call.
+[[gnu::always_inline]] inline void PrefetchBand(const std::uint8_t* source,
+                                                std::ptrdiff_t sourceStride, int rows,
+                                                std::uint8_t* destination,
+                                                std::ptrdiff_t destinationStride, bool nextSource,
+                                                bool nextDestination) {
     if (nextSource) {
         const std::uint8_t* ahead = source + kPrefetchColumns * 3;
         for (int i = 0; i < rows; ++i, ahead += sourceStride) {
-            __builtin_prefetch(ahead, 0, 3);
+            __builtin_prefetch(ahead, 0, 2);
         }
     }
     if (nextDestination) {
         std::uint8_t* ahead = destination + kPrefetchBands * kTransposeBlock * destinationStride;
         for (int j = 0; j < kTransposeBlock; ++j, ahead += destinationStride) {
             for (int offset = 0; offset < rows * 3; offset += 64) {
-                __builtin_prefetch(ahead + offset, 1, 3);
+                __builtin_prefetch(ahead + offset, 1, 2);
             }
-            __builtin_prefetch(ahead + rows * 3 - 1, 1, 3);
+            __builtin_prefetch(ahead + rows * 3 - 1, 1, 2);
         }
     }
 }

@@ -10,13 +10,15 @@
 //           lane 1 = bytes 8..23 (pixels 4..7 in bytes 4..15): two 16-byte loads
 //           that stay inside the row's 24 bytes;
 //   widen   one byte shuffle puts pixel k into 32-bit lane k;
-//   turn    the usual 8 x 8 transpose of 32-bit lanes (unpack 32, unpack 64,
-//           swap 128-bit halves);
-//   narrow  a byte shuffle packs each half's four pixels into its bytes 0..11,
-//           a lane permute joins them into bytes 0..23.
-// A narrowed row is stored with one 32-byte store whose last 8 bytes fall on the
-// next block of the same destination row, written right after; the band's last
-// block stores its rows exactly (16 + 8 bytes) so nothing outside the band is touched.
+//   turn    two rounds of unpacks (32 then 64 bits) leave register k with
+//           pixel k of rows 0..3 in its low half and pixel k + 4 in its high
+//           half, register k + 4 the same for rows 4..7;
+//   narrow  a byte shuffle packs each half's four pixels into its bytes 0..11.
+// Destination row k then takes 12 bytes from the low halves of registers k and
+// k + 4, row k + 4 from their high halves: two 16-byte stores 12 bytes apart, the
+// 4 bytes after each overwritten by the next store or by the next block of the
+// same rows. The band's last block joins the halves into 24 bytes instead (one
+// lane permute) and stores them exactly, so nothing outside the band is touched.
 namespace pixmoth {
 
 namespace {
