@@ -21,9 +21,9 @@ constexpr int kTileRows = 64;
 // streams than the hardware prefetchers follow, so the walk asks for the memory
 // itself: the source pixels kPrefetchColumns to the right in every row of the
 // tile, and the destination rows kPrefetchBands bands ahead. Both go to the
-// second-level cache only: prefetching into the first level as well left the
-// rotation about as slow as with no prefetch at all (it competes with the
-// kernel's own loads and stores), the second level alone nearly halved its time.
+// second-level cache only: prefetching into the first level as well gained
+// little (it competes with the kernel's own loads and stores), the second level
+// alone nearly halved the rotation's time.
 constexpr int kPrefetchColumns = 160;
 constexpr int kPrefetchBands = 2;
 
