@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "imaging/Error.h"
+#include "imaging/RowBands.h"
 #include "imaging/TransformKernels.h"
 
 namespace pixmoth {
@@ -125,7 +126,13 @@ void Rotate(Bitmap& source, Bitmap& destination, bool clockwise) {
         dst += (w - 1) * dstStride;
         dstStride = -dstStride;
     }
-    Transpose(src, srcStride, dst, dstStride, h, w, ActiveTransformKernels());
+    // Destination rows are independent of each other, so the cores can share
+    // them; the bytes written are the same however they are split.
+    const TransformKernels& kernels = ActiveTransformKernels();
+    ForEachRowBand(w, static_cast<std::size_t>(destination.Stride()), [&](int first, int end) {
+        Transpose(src + first * 3, srcStride, dst + first * dstStride, dstStride, h, end - first,
+                  kernels);
+    });
 }
 
 // Swaps two non-overlapping byte ranges through a small buffer that stays in

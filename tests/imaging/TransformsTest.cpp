@@ -246,11 +246,13 @@ protected:
 
 TEST_P(TransformPaths, EveryTransformMatchesThePixelByPixelDefinition) {
     // Whole blocks and one pixel either side of them, rotation tiles and their
-    // edges, rows with padding, and strips one pixel thin.
+    // edges, rows with padding, strips one pixel thin, and a picture large
+    // enough for the rotations to split it between threads.
     const std::vector<std::pair<int, int>> sizes = {
-        {1, 1},   {2, 1},   {1, 2},   {1, 200}, {200, 1}, {2, 9},    {9, 2},    {7, 7},
-        {8, 8},   {9, 9},   {16, 16}, {15, 17}, {17, 15}, {23, 8},   {8, 23},   {24, 40},
-        {64, 64}, {63, 65}, {65, 63}, {5, 130}, {130, 5}, {70, 131}, {131, 70}, {129, 136}};
+        {1, 1},    {2, 1},    {1, 2},     {1, 200},  {200, 1}, {2, 9},   {9, 2},
+        {7, 7},    {8, 8},    {9, 9},     {16, 16},  {15, 17}, {17, 15}, {23, 8},
+        {8, 23},   {24, 40},  {64, 64},   {63, 65},  {65, 63}, {5, 130}, {130, 5},
+        {70, 131}, {131, 70}, {129, 136}, {700, 521}};
     for (const auto& [w, h] : sizes) {
         const Bitmap original = PatternBitmap(w, h, static_cast<std::uint32_t>(w * 1000 + h));
         const std::string size = std::to_string(w) + "x" + std::to_string(h);
