@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include "imaging/Bitmap.h"
+#include "imaging/TransformKernels.h"
 #include "imaging/Transforms.h"
 
 namespace pixmoth {
@@ -71,6 +72,22 @@ BENCHMARK(BM_InPlace<FlipDown>)->Name("BM_FlipDown")->Unit(benchmark::kMilliseco
 BENCHMARK(BM_InPlace<FlipRight>)->Name("BM_FlipRight")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InPlace<MirrorHorizontal>)->Name("BM_MirrorHorizontal")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InPlace<MirrorVertical>)->Name("BM_MirrorVertical")->Unit(benchmark::kMillisecond);
+
+// The plain path, which processors without SSSE3 or AVX2 and other
+// architectures run.
+void BM_RotateRightPlain(benchmark::State& state) {
+    UseTransformPath(TransformPath::Plain);
+    BM_RotateRight(state);
+    UseTransformPath(BestTransformPath());
+}
+BENCHMARK(BM_RotateRightPlain)->Unit(benchmark::kMillisecond);
+
+void BM_FlipRightPlain(benchmark::State& state) {
+    UseTransformPath(TransformPath::Plain);
+    BM_InPlace<FlipRight>(state);
+    UseTransformPath(BestTransformPath());
+}
+BENCHMARK(BM_FlipRightPlain)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace pixmoth

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "TestPictures.h"
+#include "imaging/TransformKernels.h"
 #include "imaging/Transforms.h"
 
 namespace pixmoth {
@@ -182,6 +183,131 @@ TEST(Transforms, PaletteInputComesOutAsItsTwentyFourBitEquivalent) {
     RotateRight(b, rb);
     EXPECT_EQ(rb.Format(), PixelFormat::Bit24);
     EXPECT_TRUE(SamePicture(ra, rb));
+}
+
+// The in-place operations exactly as their loops are defined, a pixel at a time.
+Bitmap NaiveFlip(const Bitmap& bitmap, bool right) {
+    const int w = bitmap.Width();
+    const int h = bitmap.Height();
+    Bitmap work(w, h);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            work.SetPixelColor(
+                x, y, right ? bitmap.PixelColor(w - 1 - x, y) : bitmap.PixelColor(x, h - 1 - y));
+        }
+    }
+    return work;
+}
+
+Bitmap NaiveMirror(const Bitmap& bitmap, bool vertical) {
+    Bitmap out = bitmap;
+    const int w = out.Width();
+    const int h = out.Height();
+    if (vertical) {
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x <= w / 2; ++x) {
+                out.SetPixelColor(w - 1 - x, y, out.PixelColor(x, y));
+            }
+        }
+    } else {
+        for (int y = 0; y <= h / 2; ++y) {
+            for (int x = 0; x < w; ++x) {
+                out.SetPixelColor(x, h - 1 - y, out.PixelColor(x, y));
+            }
+        }
+    }
+    return out;
+}
+
+// Row padding must stay zero: vector stores that run past a row would show here.
+::testing::AssertionResult PaddingIsZero(const Bitmap& bitmap) {
+    const int used = bitmap.Width() * 3;
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        for (int i = used; i < bitmap.Stride(); ++i) {
+            if (bitmap.ScanLine(y)[i] != 0) {
+                return ::testing::AssertionFailure() << "padding byte " << i << " of row " << y;
+            }
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// Runs every test of the suite once per instruction-set path the processor has.
+class TransformPaths : public ::testing::TestWithParam<TransformPath> {
+protected:
+    void SetUp() override {
+        if (static_cast<int>(GetParam()) > static_cast<int>(BestTransformPath())) {
+            GTEST_SKIP() << "this processor lacks the instruction set";
+        }
+        UseTransformPath(GetParam());
+    }
+    void TearDown() override { UseTransformPath(BestTransformPath()); }
+};
+
+TEST_P(TransformPaths, EveryTransformMatchesThePixelByPixelDefinition) {
+    // Whole blocks and one pixel either side of them, rotation tiles and their
+    // edges, rows with padding, strips one pixel thin, and a picture large
+    // enough for the rotations to split it between threads.
+    const std::vector<std::pair<int, int>> sizes = {
+        {1, 1},    {2, 1},    {1, 2},     {1, 200},  {200, 1}, {2, 9},   {9, 2},
+        {7, 7},    {8, 8},    {9, 9},     {16, 16},  {15, 17}, {17, 15}, {23, 8},
+        {8, 23},   {24, 40},  {64, 64},   {63, 65},  {65, 63}, {5, 130}, {130, 5},
+        {70, 131}, {131, 70}, {129, 136}, {700, 521}};
+    for (const auto& [w, h] : sizes) {
+        const Bitmap original = PatternBitmap(w, h, static_cast<std::uint32_t>(w * 1000 + h));
+        const std::string size = std::to_string(w) + "x" + std::to_string(h);
+        for (bool clockwise : {true, false}) {
+            Bitmap source = original;
+            Bitmap turned(3, 3); // a used destination of another size
+            (clockwise ? RotateRight : RotateLeft)(source, turned);
+            EXPECT_TRUE(SamePicture(turned, NaiveRotate(original, clockwise)))
+                << size << (clockwise ? " right" : " left");
+            EXPECT_TRUE(PaddingIsZero(turned)) << size;
+            EXPECT_TRUE(SamePicture(source, original)) << size << " source changed";
+        }
+        for (bool right : {true, false}) {
+            Bitmap flipped = original;
+            (right ? FlipRight : FlipDown)(flipped);
+            EXPECT_TRUE(SamePicture(flipped, NaiveFlip(original, right)))
+                << size << (right ? " FlipRight" : " FlipDown");
+            EXPECT_TRUE(PaddingIsZero(flipped)) << size;
+        }
+        for (bool vertical : {true, false}) {
+            Bitmap mirrored = original;
+            (vertical ? MirrorVertical : MirrorHorizontal)(mirrored);
+            EXPECT_TRUE(SamePicture(mirrored, NaiveMirror(original, vertical)))
+                << size << (vertical ? " MirrorVertical" : " MirrorHorizontal");
+            EXPECT_TRUE(PaddingIsZero(mirrored)) << size;
+        }
+    }
+}
+
+std::string PathName(const ::testing::TestParamInfo<TransformPath>& info) {
+    static const char* const names[] = {"Plain", "Ssse3", "Avx2"};
+    return names[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(InstructionSets, TransformPaths,
+                         ::testing::Values(TransformPath::Plain, TransformPath::Ssse3,
+                                           TransformPath::Avx2),
+                         PathName);
+
+TEST(Transforms, EmptyPicturesAreLeftAloneAndTurnIntoTheirTransposedSize) {
+    for (const auto& [w, h] : std::vector<std::pair<int, int>>{{0, 0}, {0, 3}, {4, 0}}) {
+        const std::vector<std::function<void(Bitmap&)>> inPlace = {
+            FlipRight, FlipDown, MirrorHorizontal, MirrorVertical};
+        for (const auto& op : inPlace) {
+            Bitmap b(w, h);
+            EXPECT_NO_THROW(op(b)) << w << "x" << h;
+            EXPECT_EQ(b.Width(), w);
+            EXPECT_EQ(b.Height(), h);
+        }
+        Bitmap source(w, h);
+        Bitmap out(2, 2);
+        RotateLeft(source, out);
+        EXPECT_EQ(out.Width(), h);
+        EXPECT_EQ(out.Height(), w);
+    }
 }
 
 } // namespace
