@@ -12,6 +12,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchPictures.h"
 #include "imaging/Bitmap.h"
 #include "imaging/BmpCodec.h"
 #include "imaging/FileIO.h"
@@ -19,16 +20,9 @@
 namespace pixmoth {
 namespace {
 
-constexpr int kWidth = 4000;
-constexpr int kHeight = 3000;
-
-Bitmap Picture() {
-    Bitmap bitmap(kWidth, kHeight);
-    for (std::size_t i = 0; i < bitmap.ByteSize(); ++i) {
-        bitmap.Bits()[i] = static_cast<std::uint8_t>(i * 7 + (i >> 12));
-    }
-    return bitmap;
-}
+using bench::kHeight;
+using bench::kWidth;
+using bench::Picture;
 
 // A scratch folder with the picture's BMP file, made once for the whole run.
 struct Files {

@@ -5,6 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchPictures.h"
 #include "imaging/Bitmap.h"
 #include "imaging/TransformKernels.h"
 #include "imaging/Transforms.h"
@@ -12,16 +13,9 @@
 namespace pixmoth {
 namespace {
 
-constexpr int kWidth = 4000;
-constexpr int kHeight = 3000;
-
-Bitmap Picture() {
-    Bitmap bitmap(kWidth, kHeight);
-    for (std::size_t i = 0; i < bitmap.ByteSize(); ++i) {
-        bitmap.Bits()[i] = static_cast<std::uint8_t>(i * 7 + (i >> 12));
-    }
-    return bitmap;
-}
+using bench::kHeight;
+using bench::kWidth;
+using bench::Picture;
 
 void BM_Memcpy(benchmark::State& state) {
     const Bitmap source = Picture();
