@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "imaging/Error.h"
+
 namespace pixmoth {
 
 namespace {
@@ -147,9 +149,13 @@ private:
 
 void SplitBlur(Bitmap& bitmap, int amount) {
     bitmap.To24Bit();
-    // A negative amount would name rows before the first; like 0 it does nothing.
-    if (amount <= 0 || bitmap.Empty()) {
+    if (amount == 0 || bitmap.Empty()) {
         return;
+    }
+    // A negative amount names row -amount below row 0 as its lower row: the
+    // first row already asks for a row outside the picture, before any change.
+    if (amount < 0) {
+        throw Error("Scan line index out of range");
     }
     SplitBlurPass(bitmap, amount).Run(false);
 }

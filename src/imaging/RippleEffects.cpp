@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/Error.h"
 #include "imaging/ImageMath.h"
 #include "imaging/Random.h"
 
@@ -35,10 +36,13 @@ void RippleRows(Bitmap& bitmap, int a, OffsetAfter offsetAfter) {
     }
 }
 
-// a for the ripples. A negative amount acts as 0: the copies would start below
-// the last row.
+// a for the ripples. With a negative amount the first source row, H - 1 - a,
+// lies below the last row: the call fails there, before any change.
 int RippleDepth(const Bitmap& bitmap, int amount) {
-    return std::max(0, std::min(bitmap.Height() / 2, amount));
+    if (amount < 0) {
+        throw Error("Scan line index out of range");
+    }
+    return std::min(bitmap.Height() / 2, amount);
 }
 
 // For offsets that depend only on x: the 8-bit counter stepped by `next` once
@@ -129,7 +133,12 @@ void HeightMap(Bitmap& bitmap, int amount) {
         const std::uint8_t* source = sourceBits + stride * y;
         for (int x = 0; x < w; ++x, source += 3) {
             const long long target = y - lift[source[0] + source[1] + source[2]];
-            if (target >= 0 && target < h) {
+            if (target >= h) {
+                // Lowered below the last row: that row does not exist. The rows
+                // done so far keep their new pixels, as with any failing effect.
+                throw Error("Scan line index out of range");
+            }
+            if (target >= 0) {
                 std::uint8_t* pixel = bits + stride * target + 3 * x;
                 pixel[0] = source[0];
                 pixel[1] = source[1];

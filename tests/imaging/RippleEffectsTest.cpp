@@ -6,6 +6,7 @@
 
 #include "EffectPictures.h"
 #include "TestPictures.h"
+#include "imaging/Error.h"
 #include "imaging/Random.h"
 #include "imaging/RippleEffects.h"
 
@@ -138,12 +139,12 @@ TEST(HeightMap, MovesPixelsByTheirBrightnessByHand) {
          2,
          {dark, grey, white, grey, brown},
          {white, grey, grey, brown, brown}},
-        // White sinks 2 rows, brown and grey 1; the bottom white would leave the
-        // picture. Row 2 is read as it was, not as the white that landed on it.
+        // White sinks 2 rows, brown and grey 1, dark stays. Row 2 is read as it
+        // was, not as the white that landed on it; the dark bottom row comes last.
         {"down, from the original",
          -2,
-         {white, dark, brown, grey, white},
-         {white, dark, white, brown, grey}},
+         {white, dark, brown, grey, dark},
+         {white, dark, white, brown, dark}},
     };
     for (const Case& c : cases) {
         Bitmap picture = MakeBitmap(1, 5, [&](int, int y) { return c.column[std::size_t(y)]; });
@@ -151,6 +152,14 @@ TEST(HeightMap, MovesPixelsByTheirBrightnessByHand) {
         for (int y = 0; y < 5; ++y) {
             EXPECT_EQ(picture.PixelColor(0, y), c.expected[std::size_t(y)]) << c.name << " " << y;
         }
+    }
+    // A pixel sunk below the last row asks for a row that does not exist.
+    Bitmap sinking = MakeBitmap(1, 3, [&](int, int y) { return y == 2 ? grey : dark; });
+    try {
+        HeightMap(sinking, -2);
+        FAIL() << "a pixel left the picture without an error";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "Scan line index out of range");
     }
 }
 
