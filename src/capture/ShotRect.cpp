@@ -9,8 +9,11 @@
 namespace pixmoth {
 
 Rect ShotArea(const Rect& selection, int screenWidth, int screenHeight) {
-    const Rect ordered =
-        selection == Rect{} ? Rect{0, 0, screenWidth, screenHeight} : NormalizeRect(selection);
+    // A flat rectangle (the all-zero one included) stands for the whole screen.
+    Rect ordered = NormalizeRect(selection);
+    if (ordered.top == ordered.bottom) {
+        ordered = Rect{0, 0, screenWidth, screenHeight};
+    }
     // 64-bit: a rectangle read from a file may sit at the ends of the 32-bit range.
     const std::int64_t left = std::int64_t{ordered.left} + 1;
     const std::int64_t top = std::int64_t{ordered.top} + 1;

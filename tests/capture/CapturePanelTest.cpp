@@ -222,6 +222,14 @@ private slots:
         QCOMPARE(mForm->LastShotFile(), QString());
     }
 
+    void FunctionKeyDuringAFlatDragShootsTheWholeScreen() {
+        TEraseF* overlay = Capture(1);
+        SendMouse(overlay, QEvent::MouseButtonPress, {40, 40}, Qt::LeftButton, Qt::LeftButton);
+        SendMouse(overlay, QEvent::MouseMove, {200, 40}, Qt::NoButton, Qt::LeftButton);
+        Press(overlay, Qt::Key_F6);
+        QCOMPARE(Shot("SShot6_0.jpg"), Bytes(JpegOf(mDesktop, {1, 1, 398, 298})));
+    }
+
     void FailedWriteAsksNothingAndKeepsTheOverlay() {
         QDir(Shots()).removeRecursively();
         QFile file(mSandbox->ProgramDir() + "Shots");

@@ -254,6 +254,8 @@ if [[ $cli != none ]]; then
     check_shot SShot4_0.jpg "$L" "$T" "$R" "$B"
     path=$(env "${env[@]}" "$cli" shot F9)
     check_shot "$(basename "$path")" 0 0 "$width" "$height"
+    path=$(env "${env[@]}" "$cli" shot F6 --rect 900,30,10,30) # flat: the whole screen
+    check_shot "$(basename "$path")" 0 0 "$width" "$height"
     if env "${env[@]}" "$cli" shot F4 --rect 10,10,11,50 2>"$work/cli.err"; then
         fail "pixmoth-cli shot wrote a selection without inside"
     fi
