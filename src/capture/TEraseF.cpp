@@ -1,5 +1,6 @@
 #include "capture/TEraseF.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -22,6 +23,9 @@ TEraseF::TEraseF(TStartF* panel, TForm1* mainForm) : mPanel(panel), mMainForm(ma
     setCursor(Qt::CrossCursor);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
+    // The main window is hidden while the overlay is up: closing the overlay
+    // must not end the program, only the main window's close may.
+    setAttribute(Qt::WA_QuitOnClose, false);
 }
 
 void TEraseF::Prepare() {
@@ -158,7 +162,7 @@ void TEraseF::ShootKey(int series) {
         Interaction::Kind::Information,
         QStringLiteral("Screenshot ") + name + QStringLiteral(" done ! ") + QStringLiteral("\n\r") +
             QStringLiteral("Do you want to make another screen shoot?"));
-    if (!another) {
+    if (!another || mLeft) {
         Leave(50);
         return;
     }
@@ -167,7 +171,16 @@ void TEraseF::ShootKey(int series) {
     FormActivate();
 }
 
+void TEraseF::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    Leave(0);
+}
+
 void TEraseF::Leave(int delayMs) {
+    if (mLeft) {
+        return;
+    }
+    mLeft = true;
     FormDeactivate();
     hide();
     if (mPanel != nullptr) {

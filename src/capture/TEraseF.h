@@ -49,6 +49,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    // A window manager's close (Alt+F4) leaves capture mode as Esc does.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void FormMouseDown(QPoint at);
@@ -72,6 +74,8 @@ private:
     Rect mSelectRect;
     Rect mKeptRect;
     QString mLastShotName;
+    // Capture mode has ended for this overlay; it waits for deletion.
+    bool mLeft = false;
 
     // The band on the screen now, if any.
     bool mBandShown = false;

@@ -1,5 +1,6 @@
 #include "capture/TStartF.h"
 
+#include <QCloseEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -81,12 +82,25 @@ TStartF::TStartF(TForm1* mainForm)
                              "Load the rectangle and click \r\n"
                              "\"Multi picture\" to continiue a previously interupted\r\n"
                              "session."));
-    connect(Button(1), &QToolButton::clicked, this, &TStartF::SpeedButton1Click);
-    connect(Button(2), &QToolButton::clicked, this, &TStartF::SpeedButton2Click);
-    connect(Button(3), &QToolButton::clicked, this, &TStartF::SpeedButton3Click);
-    connect(Button(4), &QToolButton::clicked, this, &TStartF::SpeedButton4Click);
-    connect(Button(5), &QToolButton::clicked, this, &TStartF::SpeedButton5Click);
+    // Queued, as the main window's commands are: an error a handler throws
+    // must reach the application's error report without unwinding through
+    // the button's own code.
+    const struct {
+        int number;
+        void (TStartF::*handler)();
+    } handlers[] = {{1, &TStartF::SpeedButton1Click},
+                    {2, &TStartF::SpeedButton2Click},
+                    {3, &TStartF::SpeedButton3Click},
+                    {4, &TStartF::SpeedButton4Click},
+                    {5, &TStartF::SpeedButton5Click}};
+    for (const auto& entry : handlers) {
+        connect(Button(entry.number), &QToolButton::clicked, this, entry.handler,
+                Qt::QueuedConnection);
+    }
     setFocusPolicy(Qt::StrongFocus);
+    // The main window is hidden while the panel is up: closing the panel must
+    // not end the program, only the main window's close may.
+    setAttribute(Qt::WA_QuitOnClose, false);
 }
 
 TStartF::~TStartF() {
@@ -225,15 +239,17 @@ void TStartF::keyPressEvent(QKeyEvent* event) {
     const Qt::KeyboardModifiers tracked = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
     if ((held & tracked) == (Qt::ControlModifier | Qt::AltModifier) &&
         QGuiApplication::mouseButtons() == Qt::NoButton) {
-        // The main window comes back: closing the panel must not leave the
-        // program running with no window to reach it (and its pictures) by.
-        if (mMainForm != nullptr) {
-            mMainForm->show();
-        }
         close();
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void TStartF::closeEvent(QCloseEvent* event) {
+    if (mMainForm != nullptr && !mMainForm->isVisible()) {
+        mMainForm->show();
+    }
+    QWidget::closeEvent(event);
 }
 
 } // namespace pixmoth

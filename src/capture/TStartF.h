@@ -49,6 +49,10 @@ public slots:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // However the panel is closed (Off, Ctrl + Alt + key, the window manager),
+    // the main window comes back: the program must not go on running with no
+    // window to reach it (and its pictures) by.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QToolButton* AddButton(int number, const QString& caption, QRect geometry, const QString& hint);

@@ -70,9 +70,15 @@ private:
         QVERIFY(mPanel != nullptr);
     }
 
+    // Clicks a panel button; its handler runs from the event queue.
+    void Click(int button) {
+        mPanel->Button(button)->click();
+        QCoreApplication::sendPostedEvents();
+    }
+
     // Clicks a panel button and waits for the overlay it opens.
     TEraseF* Capture(int button) {
-        mPanel->Button(button)->click();
+        Click(button);
         [&] {
             QTRY_VERIFY_WITH_TIMEOUT(mPanel->Overlay() && mPanel->Overlay()->isVisible(), 5000);
         }();
@@ -299,7 +305,7 @@ private slots:
         mPanel->SetKeptRect({300, 200, 100, 50});
         const QString file = mSandbox->Root() + "kept";
         mSandbox->interaction.saveAnswers = {Interaction::SaveChoice{file, 1}};
-        mPanel->Button(4)->click();
+        Click(4);
         QFile saved(file + ".rec");
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(saved.readAll(),
@@ -317,9 +323,8 @@ private slots:
 
     void CancelledDialogsChangeNothing() {
         mPanel->SetKeptRect({1, 2, 3, 4});
-        mPanel->Button(4)->click();
-        mPanel->Button(5)->click();
-        QCoreApplication::processEvents();
+        Click(4);
+        Click(5);
         QCOMPARE(mPanel->KeptRect(), (Rect{1, 2, 3, 4}));
         QVERIFY(mPanel->Overlay() == nullptr);
         QVERIFY(mPanel->isVisible());
@@ -337,12 +342,64 @@ private slots:
         QVERIFY(mForm->isVisible());
     }
 
+    void AnErrorOfAPanelButtonTravelsOutsideTheButtonsCode() {
+        // A file where the rectangle file's folder should be.
+        QFile blocker(mSandbox->Root() + "blocker");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        mSandbox->interaction.saveAnswers = {
+            Interaction::SaveChoice{mSandbox->Root() + "blocker/kept.rec", 1}};
+        bool thrown = false;
+        try {
+            mPanel->Button(4)->click();
+        } catch (...) {
+            thrown = true;
+        }
+        QVERIFY(!thrown);
+        QCoreApplication::sendPostedEvents();
+        const QStringList errors = mSandbox->interaction.Texts("tell");
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors.first().contains("blocker"), qPrintable(errors.first()));
+        QVERIFY(mPanel->isVisible());
+    }
+
+    // Closed by the window manager (Alt+F4), the capture windows never end the
+    // program: only the main window's close may, which asks about changed
+    // pictures and stores the settings.
+    void AWindowManagersCloseOfTheOverlayLeavesCaptureModeAsEscDoes() {
+        bool lastWindowClosed = false;
+        const auto watch = connect(qApp, &QGuiApplication::lastWindowClosed, this,
+                                   [&] { lastWindowClosed = true; });
+        TEraseF* overlay = Capture(1);
+        Drag(overlay, {30, 40}, {130, 90});
+        QVERIFY(!overlay->testAttribute(Qt::WA_QuitOnClose));
+        overlay->close();
+        QVERIFY(!overlay->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(mPanel->isVisible(), 2000);
+        QCOMPARE(mPanel->KeptRect(), (Rect{30, 40, 130, 90}));
+        QVERIFY(!mForm->isVisible());
+        QVERIFY(!lastWindowClosed);
+        disconnect(watch);
+    }
+
+    void AWindowManagersCloseOfThePanelShowsTheMainWindow() {
+        bool lastWindowClosed = false;
+        const auto watch = connect(qApp, &QGuiApplication::lastWindowClosed, this,
+                                   [&] { lastWindowClosed = true; });
+        QVERIFY(!mPanel->testAttribute(Qt::WA_QuitOnClose));
+        QVERIFY(mPanel->close());
+        QVERIFY(mForm->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(mPanel.isNull(), 2000);
+        QVERIFY(!lastWindowClosed);
+        disconnect(watch);
+    }
+
     void OffOpensTheLastShotAndClosesThePanel() {
         TEraseF* overlay = Capture(1);
         Drag(overlay, {10, 20}, {110, 70});
         Press(overlay, Qt::Key_F3);
         QTRY_VERIFY_WITH_TIMEOUT(mPanel->isVisible(), 2000);
-        mPanel->Button(2)->click();
+        Click(2);
         QVERIFY(mForm->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(mPanel.isNull(), 2000);
         const QList<TChild*> documents = mForm->Documents();
@@ -352,7 +409,7 @@ private slots:
     }
 
     void OffWithoutAShotOpensNothing() {
-        mPanel->Button(2)->click();
+        Click(2);
         QVERIFY(mForm->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(mPanel.isNull(), 2000);
         QVERIFY(mForm->Documents().isEmpty());
