@@ -367,6 +367,7 @@ void TChild::SaveAs1Click() {
 
 void TChild::WritePicture(const QString& name) {
     SavePicture(mPicture, WritePictureFileName(ToNative(name)));
+    mAskBeforeClosing = false;
 }
 
 bool TChild::SavePictureAs() {
@@ -399,25 +400,32 @@ bool TChild::SavePictureAs() {
 }
 
 bool TChild::FormCloseQuery() {
-    if (!Changed()) {
+    // An empty picture (a file of another kind) has nothing that could be saved.
+    if (mPicture.Empty() || (!Changed() && !mAskBeforeClosing)) {
         return true;
     }
     if (!CurrentInteraction().Ask(Interaction::Kind::Warning,
                                   QStringLiteral("File has changed.\r\nSave current file"))) {
+        mAskBeforeClosing = false;
         return true;
     }
     // The close is refused when the save fails: the error is shown here, as a
     // close event must not end in an exception.
+    bool saved = false;
     try {
         if (IsRegularFile(ToNative(mPictureFile))) {
             WritePicture(mPictureFile);
-            return true;
+            saved = true;
+        } else {
+            saved = SavePictureAs();
         }
-        return SavePictureAs();
     } catch (const std::exception& error) {
         ShowErrorMessage(QString::fromUtf8(error.what()));
-        return false;
     }
+    if (!saved) {
+        mAskBeforeClosing = true;
+    }
+    return saved;
 }
 
 void TChild::closeEvent(QCloseEvent* event) {

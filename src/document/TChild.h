@@ -78,8 +78,10 @@ public:
     void FormActivate();
     void FormDeactivate();
 
-    // True when the window may close: nothing changed, the user answered No, or
-    // the picture was saved. A failed or cancelled save keeps the window open.
+    // True when the window may close: nothing changed, the picture is empty,
+    // the user answered No, or the picture was saved. A failed or cancelled
+    // save keeps the window open, and the next close asks again, even after
+    // the window was activated in between.
     bool FormCloseQuery();
     // The Save As dialog and everything after it; false when cancelled.
     bool SavePictureAs();
@@ -119,6 +121,9 @@ private:
     int mNaturalClientWidth = 0;
     int mNaturalClientHeight = 0;
     bool mZoomBaseSet = false;
+    // A close was refused for a save that failed or was cancelled; kept until
+    // the picture is saved or the user answers No.
+    bool mAskBeforeClosing = false;
 
     QWidget* mClient;
     QToolBar* mToolBar;

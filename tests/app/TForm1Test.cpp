@@ -184,7 +184,13 @@ private slots:
         Trigger(child->Command(QStringLiteral("Greyscale1Click")));
         QVERIFY(child->Changed());
         Trigger(child->Command(QStringLiteral("actUndo")));
+        // Nothing to save: the close asks nothing and the file stays as it was.
+        mSandbox->interaction.answers = {true};
+        QVERIFY(child->close());
         QVERIFY(mSandbox->interaction.shown.isEmpty());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("not decoded"));
     }
 
     void anUndecodablePictureIsReportedOnceAndTheProgramGoesOn() {

@@ -424,6 +424,44 @@ private slots:
         QCOMPARE(QDir(mSandbox->Root()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
+    void aRefusedCloseAsksAgainAfterTheWindowWasActivated() {
+        const QString path = WritePicture(QStringLiteral("a.bmp"), GradientBitmap(30, 20));
+        TChild* first = Open(path);
+        Trigger(first->Command(QStringLiteral("Greyscale1Click")));
+        OpenNew(30, 20, QStringLiteral("b.bmp"));
+        QFile::remove(path);
+        auto& interaction = mSandbox->interaction;
+        interaction.answers = {true}; // Yes, then the Save As dialog is cancelled
+        QVERIFY(!mForm->CloseAllDocuments());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(mForm->Documents(), QList<TChild*>{first});
+        // Coming back to the window clears its Changed, not the refused close.
+        mForm->MdiArea()->setActiveSubWindow(first);
+        QVERIFY(!first->Changed());
+
+        interaction.shown.clear();
+        QVERIFY(first->close()); // answered No
+        const QStringList once = {QStringLiteral("File has changed.\r\nSave current file")};
+        QCOMPARE(interaction.Texts(QStringLiteral("ask")), once);
+
+        // A save ends the question too.
+        TChild* third = OpenNew(30, 20, QStringLiteral("c.bmp"));
+        Trigger(third->Command(QStringLiteral("Greyscale1Click")));
+        QFile::remove(mSandbox->Root() + "c.bmp");
+        interaction.shown.clear();
+        interaction.answers = {true};
+        QVERIFY(!third->close());
+        interaction.saveAnswers = {Interaction::SaveChoice{mSandbox->Root() + "c2.bmp", 2}};
+        Trigger(third->Command(QStringLiteral("SaveAs1Click")));
+        QVERIFY(QFile::exists(mSandbox->Root() + "c2.bmp"));
+        OpenNew(30, 20, QStringLiteral("d.bmp"));
+        mForm->MdiArea()->setActiveSubWindow(third);
+        QVERIFY(!third->Changed());
+        interaction.shown.clear();
+        QVERIFY(third->close());
+        QCOMPARE(interaction.Texts(QStringLiteral("ask")), QStringList());
+    }
+
     void leavingAndComingBackClearsChanged() {
         TChild* first = OpenNew(30, 20, QStringLiteral("a.bmp"));
         TChild* second = OpenNew(30, 20, QStringLiteral("b.bmp"));
