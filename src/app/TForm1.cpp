@@ -1,5 +1,7 @@
 #include "app/TForm1.h"
 
+#include <memory>
+
 #include <QCloseEvent>
 #include <QFile>
 #include <QHBoxLayout>
@@ -186,13 +188,16 @@ void TForm1::OpenPicture(const QString& path) {
     if (PictureKindOf(native) != PictureKind::Other) {
         working = LoadPicture(native);
     }
-    auto* child = new TChild(this);
+    // The window joins the frame only once it holds its picture: a failure on
+    // the way leaves no hidden window behind.
+    auto child = std::make_unique<TChild>(this);
     child->setWindowTitle(FromNative(FileNamePart(native)));
     child->SetPictureFile(path);
-    AddDocument(child);
-    mPictureDir = FromNative(DirectoryPart(native));
     child->SetPicture(std::move(working));
-    child->show();
+    TChild* document = child.release();
+    AddDocument(document);
+    mPictureDir = FromNative(DirectoryPart(native));
+    document->show();
 }
 
 void TForm1::OpenDroppedFiles(const QStringList& paths) {
@@ -246,6 +251,8 @@ void TForm1::OpenCommandLine(const QStringList& arguments) {
 
 void TForm1::AddDocument(TChild* child) {
     mMdiArea->addSubWindow(child);
+    // The frame and title bar around the client are known only now.
+    child->SetClientSize(child->NaturalClientWidth(), child->NaturalClientHeight());
     connect(child, &QObject::destroyed, this, &TForm1::DocumentDestroyed);
 }
 

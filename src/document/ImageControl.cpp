@@ -23,19 +23,26 @@ void ImageControl::SetPicture(const Bitmap* picture) {
     PictureChanged();
 }
 
-void ImageControl::PictureChanged() {
+void ImageControl::PictureChanged() noexcept {
     mImage = QImage();
     mDisplayCopy = Bitmap();
     if (mPicture != nullptr && !mPicture->Empty()) {
         const Bitmap* shown = mPicture;
-        if (mPicture->Format() != PixelFormat::Bit24) {
-            mDisplayCopy = *mPicture;
-            mDisplayCopy.To24Bit();
-            shown = &mDisplayCopy;
+        try {
+            if (mPicture->Format() != PixelFormat::Bit24) {
+                mDisplayCopy = *mPicture;
+                mDisplayCopy.To24Bit();
+                shown = &mDisplayCopy;
+            }
+            // Rows are top-down BGR with the same padding QImage expects: no copy.
+            mImage = QImage(shown->Bits(), shown->Width(), shown->Height(),
+                            static_cast<qsizetype>(shown->Stride()), QImage::Format_BGR888);
+        } catch (...) {
+            // Out of memory for the display copy: nothing is shown until the
+            // next change, and the document keeps its picture.
+            mImage = QImage();
+            mDisplayCopy = Bitmap();
         }
-        // Rows are top-down BGR with the same padding QImage expects: no copy.
-        mImage = QImage(shown->Bits(), shown->Width(), shown->Height(),
-                        static_cast<qsizetype>(shown->Stride()), QImage::Format_BGR888);
     }
     update();
 }

@@ -25,9 +25,12 @@ public:
     explicit ImageControl(QWidget* parent = nullptr);
 
     // Shows `picture` (not owned; null shows nothing). Call PictureChanged after
-    // every change of the picture's pixels, size or memory.
+    // every change of the picture's pixels, size or memory. It never throws, as
+    // it runs on error paths too: when the display copy of a picture that is
+    // not 24-bit cannot be made, the control shows nothing and the picture
+    // itself stays as it is.
     void SetPicture(const Bitmap* picture);
-    void PictureChanged();
+    void PictureChanged() noexcept;
 
     bool Stretch() const { return mStretch; }
     void SetStretch(bool stretch);

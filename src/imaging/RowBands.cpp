@@ -1,7 +1,6 @@
 #include "imaging/RowBands.h"
 
 #include <algorithm>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -35,8 +34,10 @@ void ForEachRowBand(int height, std::size_t bytesPerRow,
         const int end = static_cast<int>(static_cast<long long>(height) * (band + 1) / bands);
         try {
             workers.emplace_back(body, first, end);
-        } catch (const std::system_error&) {
-            body(first, end); // no thread to be had: do the band here
+        } catch (...) {
+            // No thread to be had (system_error, or bad_alloc for its state):
+            // do the band here. The threads already started are joined below.
+            body(first, end);
         }
     }
     body(0, static_cast<int>(height / bands));

@@ -1,4 +1,5 @@
 #include <csignal>
+#include <fstream>
 #include <memory>
 
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <QToolBar>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include "app/IniStuff.h"
 #include "app/TForm1.h"
@@ -460,6 +462,40 @@ private slots:
         interaction.shown.clear();
         QVERIFY(third->close());
         QCOMPARE(interaction.Texts(QStringLiteral("ask")), QStringList());
+    }
+
+    void aPictureThatCannotBeShownLeavesTheControlEmptyAndThePictureIntact() {
+        // 16 MB of 8-bit pixels whose display copy would take 48 MB more.
+        Bitmap picture(4000, 4000, PixelFormat::Bit8);
+        picture.SetPixelColor(0, 0, PaletteEntry{0, 0, 255});
+        const Bitmap original = picture;
+        ImageControl control;
+        control.resize(4, 4);
+        control.SetPicture(nullptr);
+        const QRgb background = control.grab().toImage().pixel(0, 0);
+
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        rlimit oldLimit{};
+        getrlimit(RLIMIT_AS, &oldLimit);
+        rlimit limit = oldLimit;
+        limit.rlim_cur = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) +
+                         (rlim_t{8} << 20);
+        setrlimit(RLIMIT_AS, &limit);
+        bool thrown = false;
+        try {
+            control.SetPicture(&picture);
+        } catch (...) {
+            thrown = true;
+        }
+        setrlimit(RLIMIT_AS, &oldLimit);
+        QVERIFY(!thrown);
+        QCOMPARE(control.grab().toImage().pixel(0, 0), background);
+        QVERIFY(SamePixels(picture, original));
+        QCOMPARE(picture.Format(), PixelFormat::Bit8);
+
+        control.PictureChanged(); // memory again: the picture shows
+        QCOMPARE(QColor(control.grab().toImage().pixel(0, 0)), QColor(255, 0, 0));
     }
 
     void leavingAndComingBackClearsChanged() {
