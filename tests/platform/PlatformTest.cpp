@@ -15,6 +15,7 @@
 #include "FakeEnvironment.h"
 #include "TempDir.h"
 #include "imaging/Error.h"
+#include "platform/DisplayPlatform.h"
 #include "platform/PaintProgram.h"
 #include "platform/Paths.h"
 #include "platform/ProgramDirectory.h"
@@ -112,6 +113,29 @@ TEST(PaintProgram, TakesTheFirstInstalledPaintProgramElseXdgOpen) {
         FakeEnvironment environment;
         environment.programs = c.installed;
         EXPECT_EQ(PaintProgramCall(environment, c.file), c.expected) << c.meaning;
+    }
+}
+
+TEST(DisplayPlatform, XWaylandUnlessAPluginWasChosenOrThereIsNoXDisplay) {
+    struct Case {
+        const char* meaning;
+        std::map<std::string, std::string> variables;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"Wayland session with XWayland",
+         {{"DISPLAY", ":0"}, {"WAYLAND_DISPLAY", "wayland-0"}, {"XDG_SESSION_TYPE", "wayland"}},
+         "xcb"},
+        {"X11 session", {{"DISPLAY", ":1"}}, "xcb"},
+        {"empty choice counts as none", {{"DISPLAY", ":0"}, {"QT_QPA_PLATFORM", ""}}, "xcb"},
+        {"the user's choice stays", {{"DISPLAY", ":0"}, {"QT_QPA_PLATFORM", "offscreen"}}, ""},
+        {"Wayland without XWayland: Qt decides", {{"WAYLAND_DISPLAY", "wayland-0"}}, ""},
+        {"empty DISPLAY is no display", {{"DISPLAY", ""}}, ""},
+    };
+    for (const Case& c : cases) {
+        FakeEnvironment environment;
+        environment.variables = c.variables;
+        EXPECT_EQ(ForcedQtPlatform(environment), c.expected) << c.meaning;
     }
 }
 
