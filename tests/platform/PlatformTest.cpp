@@ -158,12 +158,13 @@ TEST(SystemEnvironment, StartsDetachedProgramsAndReportsOnesThatCannotStart) {
     const std::string marker = scratch.Path() + "ran";
     SystemEnvironment system;
     ASSERT_TRUE(system.StartDetached("sh", {"-c", "echo \"$0\" > " + marker, "argument"}));
-    for (int i = 0; i < 200 && !IsRegularFile(marker); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // The shell creates the file before it writes the line: wait for the line.
     std::string text;
-    std::getline(std::ifstream(marker), text);
+    for (int i = 0; i < 1000 && text.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::ifstream in(marker);
+        std::getline(in, text);
+    }
     EXPECT_EQ(text, "argument");
     EXPECT_FALSE(system.StartDetached(scratch.Path() + "missing-program", {}));
 }
