@@ -1,7 +1,12 @@
 #include "app/TSaveBounds.h"
 
+#include <vector>
+
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 
+#include "app/WindowPlacement.h"
 #include "platform/Environment.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/QtPaths.h"
@@ -66,9 +71,16 @@ void TSaveBounds::SetBounds(QWidget* form, const BoundsRect& bounds) {
 
 void TSaveBounds::RestoreBounds(QWidget* form, const QString& path) {
     const auto bounds = ReadSavedBounds(ToNative(path), Home());
-    if (bounds) {
-        SetBounds(form, *bounds);
+    if (!bounds) {
+        return;
     }
+    std::vector<BoundsRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        screens.push_back(
+            {area.left(), area.top(), area.left() + area.width(), area.top() + area.height()});
+    }
+    SetBounds(form, PlaceOnScreens(*bounds, screens));
 }
 
 void TSaveBounds::StoreBounds(QWidget* form, const QString& path) {

@@ -27,7 +27,8 @@ public:
     ~TSaveBounds() override;
 
     // Applies the stored bounds when the file exists; otherwise the window
-    // keeps the bounds it has.
+    // keeps the bounds it has. Bounds that lie off every screen are moved onto
+    // the nearest one.
     void RestoreBounds(QWidget* form, const QString& path);
     // Writes the window's bounds (of its normal state when it is maximised);
     // an empty path writes nothing.

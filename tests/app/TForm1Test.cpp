@@ -158,6 +158,19 @@ private slots:
         QCOMPARE(next.size(), QSize(700, 500));
     }
 
+    void boundsFromAMonitorThatIsGoneAreMovedOntoTheScreen() {
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const int left = screen.right() + 5000;
+        IniWriteInteger(Ini(), "Bounds", "Left", left);
+        IniWriteInteger(Ini(), "Bounds", "Top", 20);
+        IniWriteInteger(Ini(), "Bounds", "Right", left + 300);
+        IniWriteInteger(Ini(), "Bounds", "Bottom", 220);
+        mForm = std::make_unique<TForm1>();
+        mForm->FormCreate();
+        QCOMPARE(mForm->size(), QSize(300, 200));
+        QCOMPARE(mForm->pos(), QPoint(screen.x() + screen.width() - 300, 20));
+    }
+
     void closingIsAbandonedWhenADocumentMustStayOpen() {
         Start();
         const QString path = WriteBmp(QStringLiteral("a.bmp"));

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <vector>
+
+#include "app/SaveBoundsPath.h"
+
+namespace pixmoth {
+
+// Stored bounds may come from a monitor that is gone. Bounds that overlap no
+// screen are moved onto the nearest screen (`screens` holds their available
+// areas), keeping their size when it fits and shrunk to the screen otherwise;
+// bounds that overlap a screen, or an empty list of screens, are kept as they are.
+BoundsRect PlaceOnScreens(const BoundsRect& bounds, const std::vector<BoundsRect>& screens);
+
+} // namespace pixmoth
