@@ -3,7 +3,9 @@
 #include <memory>
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -230,7 +232,9 @@ void TForm1::OpenCommandLine(const QStringList& arguments) {
         } else if (PictureKindOf(ToNative(argument)) == PictureKind::Other) {
             others << argument;
         } else {
-            pictures << argument;
+            // Relative to the directory the program was started in, which is
+            // not where the picture directory or the paint program will be.
+            pictures << QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
         }
     }
     OpenDroppedFiles(pictures);

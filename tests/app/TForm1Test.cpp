@@ -266,6 +266,19 @@ private slots:
         QVERIFY(mSandbox->interaction.shown.isEmpty());
     }
 
+    void relativeNamesOnTheCommandLineOpenAsFullPaths() {
+        Start();
+        QDir(mSandbox->Root()).mkdir(QStringLiteral("sub"));
+        WriteBmp(QStringLiteral("relative.bmp"));
+        const QString started = QDir::currentPath();
+        QDir::setCurrent(mSandbox->Root() + "sub");
+        mForm->OpenCommandLine({QStringLiteral("../relative.bmp")});
+        QDir::setCurrent(started);
+        QCOMPARE(Captions(), QStringList{QStringLiteral("relative.bmp")});
+        QCOMPARE(mForm->ActiveDocument()->PictureFile(), mSandbox->Root() + "relative.bmp");
+        QCOMPARE(mForm->PictureDir(), mSandbox->Root());
+    }
+
     void editStartsThePaintProgramOnTheActivePicture_data() {
         QTest::addColumn<bool>("withDocument");
         QTest::addColumn<QStringList>("installed");
