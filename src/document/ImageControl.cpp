@@ -54,33 +54,57 @@ void ImageControl::SetStretch(bool stretch) {
     }
 }
 
-std::vector<QPoint> ImageControl::OutlineDots(const Rect& rect) {
+namespace {
+
+// Calls dot(x, y) for every pixel of the outline of `rect` inside `clip`: the
+// pixels whose x + y is even, so every other pixel along each side, the same
+// phase at every corner, and each pixel once. The sides are walked only
+// across `clip`, so the cost follows the exposed area, not the outline's size.
+template <typename Dot>
+void ForEachOutlineDot(const Rect& rect, const QRect& clip, Dot&& dot) {
     const Rect r = NormalizeRect(rect);
-    std::vector<QPoint> dots;
-    if (r.Width() == 0 || r.Height() == 0) {
-        return dots;
+    if (r.Width() == 0 || r.Height() == 0 || clip.isEmpty()) {
+        return;
     }
     const int right = r.right - 1;
     const int bottom = r.bottom - 1;
-    // Dots on the pixels whose x + y is even: every other pixel along each edge,
-    // the same phase at every corner, and each pixel at most once.
-    const auto dot = [&](int x, int y) {
-        if (((x + y) & 1) == 0) {
-            dots.emplace_back(x, y);
+    // Pixels from `first` to `last` of a row (or column) at `at`, whose x + y is even.
+    const auto run = [&](int at, int first, int last, bool alongRow) {
+        first += (first + at) & 1;
+        for (int i = first; i <= last; i += 2) {
+            alongRow ? dot(i, at) : dot(at, i);
         }
     };
-    for (int x = r.left; x <= right; ++x) {
-        dot(x, r.top);
-        if (bottom != r.top) {
-            dot(x, bottom);
+    const auto row = [&](int y) {
+        if (y >= clip.top() && y <= clip.bottom()) {
+            run(y, std::max(r.left, clip.left()), std::min(right, clip.right()), true);
         }
-    }
-    for (int y = r.top + 1; y < bottom; ++y) {
-        dot(r.left, y);
-        if (right != r.left) {
-            dot(right, y);
+    };
+    const auto column = [&](int x) {
+        if (x >= clip.left() && x <= clip.right()) {
+            run(x, std::max(r.top + 1, clip.top()), std::min(bottom - 1, clip.bottom()), false);
         }
+    };
+    row(r.top);
+    if (bottom != r.top) {
+        row(bottom);
     }
+    column(r.left);
+    if (right != r.left) {
+        column(right);
+    }
+}
+
+} // namespace
+
+std::vector<QPoint> ImageControl::OutlineDots(const Rect& rect) {
+    const Rect r = NormalizeRect(rect);
+    return OutlineDots(rect, QRect(r.left, r.top, r.Width(), r.Height()));
+}
+
+std::vector<QPoint> ImageControl::OutlineDots(const Rect& rect, const QRect& clip) {
+    std::vector<QPoint> dots;
+    ForEachOutlineDot(rect, clip, [&](int x, int y) { dots.emplace_back(x, y); });
     return dots;
 }
 
@@ -125,11 +149,9 @@ void ImageControl::paintEvent(QPaintEvent* event) {
     if (!mOutlines.empty()) {
         painter.setCompositionMode(QPainter::RasterOp_NotDestination);
         for (const Rect& outline : mOutlines) {
-            for (const QPoint& dot : OutlineDots(outline)) {
-                if (exposed.contains(dot)) {
-                    painter.fillRect(QRect(dot, QSize(1, 1)), Qt::black);
-                }
-            }
+            ForEachOutlineDot(outline, exposed, [&](int x, int y) {
+                painter.fillRect(QRect(x, y, 1, 1), Qt::black);
+            });
         }
     }
 }

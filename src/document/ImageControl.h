@@ -40,8 +40,10 @@ public:
     void ToggleOutline(const Rect& rect);
     void ClearOutlines();
 
-    // The control-coordinate pixels an outline inverts.
+    // The control-coordinate pixels an outline inverts, all of them or those
+    // inside `clip`. Only the part of each side inside `clip` is walked.
     static std::vector<QPoint> OutlineDots(const Rect& rect);
+    static std::vector<QPoint> OutlineDots(const Rect& rect, const QRect& clip);
 
 signals:
     void MousePressed(QPoint position, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);

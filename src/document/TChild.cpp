@@ -236,10 +236,16 @@ void TChild::Zoom(int (*step)(int)) {
     if (!mZoomBaseSet) {
         ResetZoom();
     }
+    // Each side from the control's current size. A step that would take a
+    // side past the limit is not taken at all, so the picture keeps its shape.
+    const QSize current = mImage->size();
+    const QSize next(step(current.width()), step(current.height()));
+    const auto tooLarge = [](int side, int now) { return side > now && side > kMaxZoomSide; };
+    if (tooLarge(next.width(), current.width()) || tooLarge(next.height(), current.height())) {
+        return;
+    }
     mImage->SetStretch(true);
-    // Width first, then height, each from the control's current size.
-    mImage->resize(step(mImage->width()), mImage->height());
-    mImage->resize(mImage->width(), step(mImage->height()));
+    mImage->resize(next);
     FitWindowToImage();
 }
 

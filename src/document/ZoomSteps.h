@@ -5,6 +5,10 @@
 // and a side of 6 pixels or less no longer changes in either direction.
 namespace pixmoth {
 
+// Zooming in stops before a side would pass this: beyond it the window system
+// and painting leave 16-bit coordinates, and each repaint grows with the sides.
+constexpr int kMaxZoomSide = 32767;
+
 constexpr int ZoomInSide(int side) {
     return side + side * 15 / 100;
 }

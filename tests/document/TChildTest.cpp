@@ -162,6 +162,11 @@ private slots:
             << QSize(400, 300) << QString(30, '-') + "-+" << QSize(6, 6);
         QTest::newRow("0 gives back the natural size")
             << QSize(400, 300) << "+--0" << QSize(400, 300);
+        // 31 steps give 30288 x 22626; the next would pass 32767.
+        QTest::newRow("enlarging stops before a side passes 32767")
+            << QSize(400, 300) << QString(40, '+') << QSize(30288, 22626);
+        QTest::newRow("and shrinks again from there")
+            << QSize(400, 300) << QString(40, '+') + "-" << QSize(25745, 19233);
     }
     void zoomButtonsCompoundFifteenPercentSteps() {
         QFETCH(QSize, picture);
@@ -269,6 +274,37 @@ private slots:
         QCOMPARE(inverted, static_cast<int>(dots.size()));
         child->DrawSelection();
         QCOMPARE(child->Image()->grab().toImage().convertToFormat(QImage::Format_RGB32), plain);
+    }
+
+    void outlineDotsInsideAClipAreThoseOfTheWholeOutlineThere() {
+        // Hand-counted: along the top row x = 0, 2 .. 198 and down the left
+        // column y = 2, 4 .. 198; at the far corner x = 29901 .. 29999 (odd)
+        // on the bottom row and y = 29901 .. 29997 down the right column.
+        const Rect huge{0, 0, 30000, 30000};
+        QCOMPARE(ImageControl::OutlineDots(huge, QRect(0, 0, 200, 200)).size(), std::size_t{199});
+        QCOMPARE(ImageControl::OutlineDots(huge, QRect(29900, 29900, 100, 100)).size(),
+                 std::size_t{99});
+        QVERIFY(ImageControl::OutlineDots(huge, QRect(100, 100, 500, 500)).empty());
+
+        const Rect rects[] = {{5, 3, 50, 30},   {50, 30, 5, 3}, {10, 10, 11, 40},
+                              {10, 10, 40, 11}, {0, 0, 1, 1},   {7, 8, 9, 10}};
+        const QRect clips[] = {{0, 0, 100, 100}, {20, 0, 10, 100}, {6, 2, 3, 3},
+                               {-5, -5, 16, 16}, {100, 100, 5, 5}, {9, 29, 41, 1}};
+        for (const Rect& rect : rects) {
+            for (const QRect& clip : clips) {
+                QSet<QPair<int, int>> expected;
+                for (const QPoint& dot : ImageControl::OutlineDots(rect)) {
+                    if (clip.contains(dot)) {
+                        expected.insert({dot.x(), dot.y()});
+                    }
+                }
+                QSet<QPair<int, int>> clipped;
+                for (const QPoint& dot : ImageControl::OutlineDots(rect, clip)) {
+                    clipped.insert({dot.x(), dot.y()});
+                }
+                QCOMPARE(clipped, expected);
+            }
+        }
     }
 
     void historyThroughTheMenusFollowsTheTable() {
