@@ -9,7 +9,9 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libjpeg62-turbo-dev qt6-base-dev libgl-dev
           fonts-dejavu-core xdg-utils googletest libgtest-dev libbenchmark-dev)
 if [[ "${1:-}" == "test" ]]; then
-    packages+=(clang libclang-rt-14-dev clang-format
+    # The fuzz build names clang-14 itself: its sanitizer runtime must be of the
+    # same version, whatever the system's default clang is.
+    packages+=(clang-14 libclang-rt-14-dev clang-format
                xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick libjpeg-turbo-progs)
 fi
 
