@@ -6,7 +6,7 @@
 set -euo pipefail
 pixmoth=$(realpath "$1")
 
-for tool in Xvfb xdotool convert compare identify; do
+for tool in Xvfb xdotool xwininfo convert compare identify; do
     command -v "$tool" >/dev/null || { echo "missing $tool (scripts/deps.sh test)"; exit 1; }
 done
 
@@ -55,41 +55,61 @@ window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Pixmoth -' | he
 focus() {
     xdotool windowfocus --sync "$window"
     xdotool mousemove --window "$window" 300 300
-    sleep 0.3
 }
-key() { xdotool key --clearmodifiers "$@"; sleep 0.6; }
-sleep 1
+
+# An open menu is the one override-redirect window on this bare X server; a
+# message box is a window named "Pixmoth".
+menu_shown() {
+    local id
+    for id in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
+        xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
+    done
+    return 1
+}
+menu_gone() { ! menu_shown; }
+box_shown() { [[ -n $(xdotool search --onlyvisible --name '^Pixmoth$' 2>/dev/null) ]]; }
+box_gone() { ! box_shown; }
+has_focus() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]; }
+
+# open_menu alt+KEY: opens a menu of the menu bar and waits until it is up.
+open_menu() {
+    xdotool key --clearmodifiers "$1"
+    wait_for 10 menu_shown || fail "the menu of $1 did not open"
+}
+# choose KEY...: moves through the open menu and picks an item with the last
+# key; waits until the menu is gone.
+choose() {
+    xdotool key --clearmodifiers "$@"
+    wait_for 10 menu_gone || fail "the menu stayed open after $*"
+}
 focus
 
 # File > Open... (the first item), a path typed into the dialog.
-key alt+f
-key Return
+open_menu alt+f
+choose Return
 dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^Open$' | head -n1) ||
     fail "the Open dialog did not appear"
+wait_for 10 has_focus "$dialog" || fail "the Open dialog did not take the keyboard"
 xdotool type --delay 20 "$work/pictures/second.bmp"
-key Return
+xdotool key --clearmodifiers Return
 wait_for 10 bash -c "! xdotool search --onlyvisible --name '^Open$'" || fail "the dialog stayed open"
-sleep 0.5
 focus
 
 # Tools > Rotate 90° (R), the first item, on the picture opened last.
-key alt+t
-key Return
+open_menu alt+t
+choose Return
 
 # Window > Close All (the last item); the changed picture asks, Return = Yes.
-key alt+w
-key Up
-key Return
-timeout 10 xdotool search --sync --onlyvisible --name '^Pixmoth$' >/dev/null ||
-    fail "the close query did not appear"
-key Return
-sleep 0.5
+open_menu alt+w
+choose Up Return
+wait_for 10 box_shown || fail "the close query did not appear"
+xdotool key --clearmodifiers Return
+wait_for 10 box_gone || fail "the close query stayed"
 focus
 
 # File > Exit (the last item).
-key alt+f
-key Up
-key Return
+open_menu alt+f
+choose Up Return
 wait_for 15 bash -c "! kill -0 $app_pid" || fail "the program did not exit"
 wait "$app_pid" || fail "the program exited with status $?"
 app_pid=

@@ -47,6 +47,16 @@ wait_for() {
 visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
 is_visible() { [[ -n $(visible "$1") ]]; }
 is_hidden() { [[ -z $(visible "$1") ]]; }
+has_focus() { # the visible window named $1 has the keyboard
+    local id
+    id=$(visible "$1")
+    [[ -n $id && $(xdotool getwindowfocus 2>/dev/null) == "$id" ]]
+}
+# ready NAME DESCRIPTION: waits until the window named NAME is up and has the keyboard.
+ready() {
+    wait_for 10 "$2" is_visible "$1"
+    wait_for 10 "$2 to take the keyboard" has_focus "$1"
+}
 geometry() { # prints "X Y WIDTH HEIGHT" of the visible window named $1
     local id
     id=$(visible "$1")
@@ -100,7 +110,6 @@ start_program() {
     env "${env[@]}" "$pixmoth" >"$work/pixmoth.log" 2>&1 &
     pids+=($!)
     wait_for 20 "the main window" is_visible "$MAIN"
-    sleep 0.3
 }
 
 click() { xdotool mousemove "$1" "$2" click 1; }
@@ -112,10 +121,20 @@ panel_click() {
     click $((x + $1 * ratio)) $((y + $2 * ratio))
 }
 
+# find_on_screen PICTURE RATIO [WIDTH HEIGHT]: polls the screen until PICTURE
+# (or its top-left part of that size) shows on it; prints where.
+find_on_screen() {
+    local end=$((SECONDS + 10)) at
+    until import -window root "$work/now.png" && at=$("$probe" find "$work/now.png" "$@"); do
+        ((SECONDS < end)) || return 1
+        sleep 0.1
+    done
+    echo "$at"
+}
+
 shoot() {
-    import -window root "$work/main.png"
     local at
-    at=$("$probe" find "$work/main.png" "$source/src/app/resources/toolbar/shoot.png" "$ratio") ||
+    at=$(find_on_screen "$source/src/app/resources/toolbar/shoot.png" "$ratio") ||
         fail "no Shoot button on the main window"
     read -r x y <<<"$at"
     click $((x + 16 * ratio)) $((y + 16 * ratio))
@@ -123,8 +142,8 @@ shoot() {
     wait_for 5 "the main window to hide" is_hidden "$MAIN"
 }
 
-start() { panel_click 159 21; wait_for 10 "the overlay" is_visible "$OVERLAY"; sleep 0.2; }
-multi() { panel_click 113 20; wait_for 10 "the overlay" is_visible "$OVERLAY"; sleep 0.2; }
+start() { panel_click 159 21; ready "$OVERLAY" "the overlay"; }
+multi() { panel_click 113 20; ready "$OVERLAY" "the overlay"; }
 
 drag() { # from (x1, y1) to (x2, y2), in screen pixels
     xdotool mousemove "$1" "$2" mousedown 1
@@ -138,8 +157,7 @@ drag() { # from (x1, y1) to (x2, y2), in screen pixels
 # Presses a function key and answers the question with No.
 shoot_key_then_no() {
     xdotool key "$1"
-    wait_for 10 "the question after the shot" is_visible "$QUESTION"
-    sleep 0.2
+    ready "$QUESTION" "the question after the shot"
     xdotool key alt+n
     wait_for 10 "the panel after No" is_visible "$PANEL"
     is_hidden "$OVERLAY" || fail "the overlay stayed after No"
@@ -157,12 +175,10 @@ check_shot() {
 check_document_shows() {
     wait_for 10 "the main window after Off" is_visible "$MAIN"
     is_hidden "$PANEL" || fail "the panel stayed after Off"
-    sleep 0.5
-    import -window root "$work/after-off.png"
     # Enlarged on a scaled screen, the picture does not fit: its corner must do.
     local part=()
     [[ $ratio == 1 ]] || part=(150 120)
-    "$probe" find "$work/after-off.png" "$1" "$ratio" "${part[@]}" >/dev/null ||
+    find_on_screen "$1" "$ratio" "${part[@]}" >/dev/null ||
         fail "no document window shows $(basename "$1")"
 }
 
@@ -201,8 +217,7 @@ if [[ $mode == single ]]; then
     echo "ok ($mode): Multi picture shoots the kept rectangle again"
 
     panel_click 57 116 # Save Rect
-    wait_for 10 "the save dialog" is_visible '^Pixmoth$|Save'
-    sleep 0.3
+    ready '^Save As$' "the save dialog"
     xdotool type --delay 5 "$work/kept.rec"
     xdotool key Return
     wait_for 10 "the rectangle file" grep -q Bottom "$work/kept.rec"
@@ -215,11 +230,10 @@ if [[ $mode == single ]]; then
     shoot_key_then_no F2
     check_shot SShot2_0.jpg 100 100 260 180
     panel_click 105 116 # Load Rect
-    sleep 0.5
+    ready '^Open$' "the open dialog"
     xdotool type --delay 5 "$work/kept.rec"
     xdotool key Return
-    wait_for 10 "the overlay after Load Rect" is_visible "$OVERLAY"
-    sleep 0.2
+    ready "$OVERLAY" "the overlay after Load Rect"
     shoot_key_then_no F7
     check_shot SShot7_0.jpg "$L" "$T" "$R" "$B"
     echo "ok ($mode): Save Rect then Load Rect shoots the same rectangle"
