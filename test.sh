@@ -12,9 +12,7 @@ scripts/check-format.sh
 
 # The file readers' fuzz targets replay their corpora under the address and
 # undefined-behaviour sanitizers (scripts/fuzz.sh runs them for longer).
-cmake -S . -B build-fuzz -G Ninja -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
-      -DPIXMOTH_FUZZ=ON -DPIXMOTH_BUILD_GUI=OFF >/dev/null
-cmake --build build-fuzz -j2
+scripts/build-fuzz.sh
 (cd build-fuzz && ctest --output-on-failure --no-tests=error -j2)
 
 echo "All tests passed."

@@ -7,9 +7,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:?usage: scripts/fuzz.sh SECONDS [TARGET...]}
 shift
 scripts/deps.sh test
-cmake -S . -B build-fuzz -G Ninja -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
-      -DPIXMOTH_FUZZ=ON -DPIXMOTH_BUILD_GUI=OFF >/dev/null
-cmake --build build-fuzz -j2
+scripts/build-fuzz.sh
 targets=("$@")
 if [[ ${#targets[@]} -eq 0 ]]; then
     mapfile -t targets < <(ls fuzz/corpus)
