@@ -6,7 +6,7 @@
 set -euo pipefail
 
 # The test and benchmark headers are small and let one build tree serve both scripts.
-packages=(cmake ninja-build g++ pkg-config libjpeg62-turbo-dev qt6-base-dev libgl-dev
+packages=(cmake ninja-build g++ pkg-config libjpeg62-turbo-dev qt6-base-dev libgl-dev libxcb-shm0-dev
           fonts-dejavu-core xdg-utils googletest libgtest-dev libbenchmark-dev)
 if [[ "${1:-}" == "test" ]]; then
     # The fuzz build names clang-14 itself: its sanitizer runtime must be of the

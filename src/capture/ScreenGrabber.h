@@ -25,6 +25,9 @@ public:
     virtual ~ScreenGrabber() = default;
     // Throws an Error with a message for the user when the screen cannot be read.
     virtual ScreenGrab GrabDesktop() = 0;
+    // Does the slow first-time work of a grab ahead (the capture panel calls it
+    // when it is made, so Start shows the overlay without extra delay). Never throws.
+    virtual void Prepare() {}
 };
 
 // The grabber in use: the display system's unless a test installed another.

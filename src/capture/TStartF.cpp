@@ -14,6 +14,7 @@
 #include "capture/PanelSkin.h"
 #include "capture/RectFile.h"
 #include "capture/RegionData.h"
+#include "capture/ScreenGrabber.h"
 #include "capture/TEraseF.h"
 #include "capture/TShapedForm.h"
 #include "platform/Environment.h"
@@ -101,6 +102,9 @@ TStartF::TStartF(TForm1* mainForm)
     // The main window is hidden while the panel is up: closing the panel must
     // not end the program, only the main window's close may.
     setAttribute(Qt::WA_QuitOnClose, false);
+    // The first grab's set-up (shared memory with the X server) is done now,
+    // so the first Start is as quick as the later ones.
+    CurrentScreenGrabber().Prepare();
 }
 
 TStartF::~TStartF() {
