@@ -50,12 +50,12 @@ std::string ResolveBoundsPath(const std::string& path, const std::string& homeDi
     return homeDir + "/" + path;
 }
 
-std::optional<BoundsRect> ReadSavedBounds(const std::string& path, const std::string& homeDir) {
+std::optional<Rect> ReadSavedBounds(const std::string& path, const std::string& homeDir) {
     const std::string file = ResolveBoundsPath(path, homeDir);
     if (file.empty() || !IsRegularFile(file)) {
         return std::nullopt;
     }
-    BoundsRect bounds;
+    Rect bounds;
     bounds.left = IniReadInteger(file, kSection, "Left", 10);
     bounds.top = IniReadInteger(file, kSection, "Top", 10);
     bounds.right = IniReadInteger(file, kSection, "Right", 600);
@@ -63,8 +63,7 @@ std::optional<BoundsRect> ReadSavedBounds(const std::string& path, const std::st
     return bounds;
 }
 
-void WriteSavedBounds(const std::string& path, const std::string& homeDir,
-                      const BoundsRect& bounds) {
+void WriteSavedBounds(const std::string& path, const std::string& homeDir, const Rect& bounds) {
     const std::string file = ResolveBoundsPath(path, homeDir);
     if (file.empty()) {
         return;

@@ -3,20 +3,13 @@
 #include <optional>
 #include <string>
 
+#include "imaging/Bitmap.h"
+
 // The file side of TSaveBounds: which settings file a window's bounds live in,
 // and reading and writing them. The widget side only moves the rectangle in and
-// out of the window.
+// out of the window. Bounds are a Rect of the window's outer edges: right and
+// bottom are left + width and top + height.
 namespace pixmoth {
-
-// A window's outer edges; right and bottom are left + width and top + height.
-struct BoundsRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-
-    bool operator==(const BoundsRect&) const = default;
-};
 
 // The settings path of the component: with `useStdIni`, the executable's path
 // with its extension replaced by ".ini"; otherwise the program directory (with
@@ -32,11 +25,10 @@ std::string ResolveBoundsPath(const std::string& path, const std::string& homeDi
 // "Left", "Top", "Right" and "Bottom" of section "Bounds" (defaults 10, 10, 600,
 // 500); none when the path is empty or names no existing file, in which case the
 // window keeps the bounds it has.
-std::optional<BoundsRect> ReadSavedBounds(const std::string& path, const std::string& homeDir);
+std::optional<Rect> ReadSavedBounds(const std::string& path, const std::string& homeDir);
 
 // Writes the four edges in the order Left, Top, Right, Bottom, creating the file
 // when needed; an empty path writes nothing.
-void WriteSavedBounds(const std::string& path, const std::string& homeDir,
-                      const BoundsRect& bounds);
+void WriteSavedBounds(const std::string& path, const std::string& homeDir, const Rect& bounds);
 
 } // namespace pixmoth

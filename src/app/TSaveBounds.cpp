@@ -56,15 +56,15 @@ void TSaveBounds::SetUseStdIni(bool useStdIni) {
     }
 }
 
-BoundsRect TSaveBounds::BoundsOf(const QWidget* form) {
+Rect TSaveBounds::BoundsOf(const QWidget* form) {
     const bool normal = !(form->isMaximized() || form->isFullScreen() || form->isMinimized());
     const QPoint position = normal ? form->pos() : form->normalGeometry().topLeft();
     const QSize size = normal ? form->size() : form->normalGeometry().size();
-    return BoundsRect{position.x(), position.y(), position.x() + size.width(),
-                      position.y() + size.height()};
+    return Rect{position.x(), position.y(), position.x() + size.width(),
+                position.y() + size.height()};
 }
 
-void TSaveBounds::SetBounds(QWidget* form, const BoundsRect& bounds) {
+void TSaveBounds::SetBounds(QWidget* form, const Rect& bounds) {
     form->move(bounds.left, bounds.top);
     form->resize(bounds.right - bounds.left, bounds.bottom - bounds.top);
 }
@@ -74,7 +74,7 @@ void TSaveBounds::RestoreBounds(QWidget* form, const QString& path) {
     if (!bounds) {
         return;
     }
-    std::vector<BoundsRect> screens;
+    std::vector<Rect> screens;
     for (const QScreen* screen : QGuiApplication::screens()) {
         const QRect area = screen->availableGeometry();
         screens.push_back(

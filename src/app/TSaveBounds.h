@@ -34,8 +34,8 @@ public:
     // an empty path writes nothing.
     void StoreBounds(QWidget* form, const QString& path);
 
-    static BoundsRect BoundsOf(const QWidget* form);
-    static void SetBounds(QWidget* form, const BoundsRect& bounds);
+    static Rect BoundsOf(const QWidget* form);
+    static void SetBounds(QWidget* form, const Rect& bounds);
 
     const QString& IniFile() const { return mIniFile; }
     void SetIniFile(const QString& iniFile) { mIniFile = iniFile; }

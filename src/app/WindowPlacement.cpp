@@ -30,13 +30,13 @@ std::int64_t Inside(std::int64_t begin, std::int64_t length, Span area) {
 
 } // namespace
 
-BoundsRect PlaceOnScreens(const BoundsRect& bounds, const std::vector<BoundsRect>& screens) {
+Rect PlaceOnScreens(const Rect& bounds, const std::vector<Rect>& screens) {
     // A window of no size still sits somewhere: it counts as one pixel.
     const Span x{bounds.left, std::max<std::int64_t>(std::int64_t{bounds.right}, bounds.left + 1)};
     const Span y{bounds.top, std::max<std::int64_t>(std::int64_t{bounds.bottom}, bounds.top + 1)};
-    const BoundsRect* nearest = nullptr;
+    const Rect* nearest = nullptr;
     double nearestDistance = std::numeric_limits<double>::infinity();
-    for (const BoundsRect& screen : screens) {
+    for (const Rect& screen : screens) {
         const Span sx{screen.left, screen.right};
         const Span sy{screen.top, screen.bottom};
         if (sx.end <= sx.begin || sy.end <= sy.begin) {

@@ -10,6 +10,6 @@ namespace pixmoth {
 // screen are moved onto the nearest screen (`screens` holds their available
 // areas), keeping their size when it fits and shrunk to the screen otherwise;
 // bounds that overlap a screen, or an empty list of screens, are kept as they are.
-BoundsRect PlaceOnScreens(const BoundsRect& bounds, const std::vector<BoundsRect>& screens);
+Rect PlaceOnScreens(const Rect& bounds, const std::vector<Rect>& screens);
 
 } // namespace pixmoth

@@ -49,9 +49,9 @@ TEST(SaveBoundsPath, ReadsStoredEdgesOrDefaultsOnlyWhenTheFileExists) {
     EXPECT_TRUE(std::filesystem::is_empty(home.Path())) << "a missing file must not be created";
 
     WriteTextFile(home / "Pixmoth.ini", "");
-    EXPECT_EQ(ReadSavedBounds("Pixmoth.ini", home.Path()), (BoundsRect{10, 10, 600, 500}));
+    EXPECT_EQ(ReadSavedBounds("Pixmoth.ini", home.Path()), (Rect{10, 10, 600, 500}));
     WriteTextFile(home / "Pixmoth.ini", "[bounds]\nleft=0x20\nTop=abc\nBottom=-7\n");
-    EXPECT_EQ(ReadSavedBounds("Pixmoth.ini", home.Path()), (BoundsRect{32, 10, 600, -7}));
+    EXPECT_EQ(ReadSavedBounds("Pixmoth.ini", home.Path()), (Rect{32, 10, 600, -7}));
 }
 
 TEST(SaveBoundsPath, WritesTheFourEdgesInOrderAndNothingForAnEmptyPath) {
@@ -62,7 +62,7 @@ TEST(SaveBoundsPath, WritesTheFourEdgesInOrderAndNothingForAnEmptyPath) {
     WriteSavedBounds("Pixmoth.ini", home.Path(), {-4, 20, 620, 530});
     EXPECT_EQ(ReadTextFile(home / "Pixmoth.ini"),
               "[Bounds]\nLeft=-4\nTop=20\nRight=620\nBottom=530\n");
-    EXPECT_EQ(ReadSavedBounds(home / "Pixmoth.ini", "/elsewhere"), (BoundsRect{-4, 20, 620, 530}));
+    EXPECT_EQ(ReadSavedBounds(home / "Pixmoth.ini", "/elsewhere"), (Rect{-4, 20, 620, 530}));
 }
 
 } // namespace

@@ -10,11 +10,11 @@ namespace {
 
 TEST(WindowPlacement, BoundsOffEveryScreenMoveOntoTheNearestOne) {
     // A 1920 x 1080 monitor less a 40-pixel panel, and a 1280 x 1024 one right of it.
-    const std::vector<BoundsRect> screens = {{0, 0, 1920, 1040}, {1920, 0, 3200, 1024}};
+    const std::vector<Rect> screens = {{0, 0, 1920, 1040}, {1920, 0, 3200, 1024}};
     struct Case {
         const char* meaning;
-        BoundsRect bounds;
-        BoundsRect expected;
+        Rect bounds;
+        Rect expected;
     };
     const std::vector<Case> cases = {
         {"on the first screen: kept", {10, 10, 600, 500}, {10, 10, 600, 500}},
@@ -33,7 +33,7 @@ TEST(WindowPlacement, BoundsOffEveryScreenMoveOntoTheNearestOne) {
     for (const Case& c : cases) {
         EXPECT_EQ(PlaceOnScreens(c.bounds, screens), c.expected) << c.meaning;
     }
-    EXPECT_EQ(PlaceOnScreens({4000, 100, 4600, 600}, {}), (BoundsRect{4000, 100, 4600, 600}))
+    EXPECT_EQ(PlaceOnScreens({4000, 100, 4600, 600}, {}), (Rect{4000, 100, 4600, 600}))
         << "no screen known: nothing to move onto";
 }
 
