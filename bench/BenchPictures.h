@@ -2,6 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+
+#include <benchmark/benchmark.h>
 
 #include "imaging/Bitmap.h"
 
@@ -18,6 +21,18 @@ inline Bitmap Picture(int width = kWidth, int height = kHeight) {
         bitmap.Bits()[i] = static_cast<std::uint8_t>(i * 7 + (i >> 12));
     }
     return bitmap;
+}
+
+// The baseline the figures are ratios to: a memcpy of the picture into a second
+// buffer, both allocated and touched before timing.
+inline void MemcpyBaseline(benchmark::State& state, const Bitmap& source) {
+    Bitmap target = source;
+    for (auto _ : state) {
+        std::memcpy(target.Bits(), source.Bits(), source.ByteSize());
+        benchmark::DoNotOptimize(target.Bits());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(source.ByteSize()));
 }
 
 } // namespace pixmoth::bench

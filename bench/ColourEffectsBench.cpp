@@ -27,14 +27,7 @@ void Bytes(benchmark::State& state, const Bitmap& picture) {
 }
 
 void BM_Memcpy(benchmark::State& state) {
-    const Bitmap source = Picture();
-    Bitmap target = Picture();
-    for (auto _ : state) {
-        std::memcpy(target.Bits(), source.Bits(), source.ByteSize());
-        benchmark::DoNotOptimize(target.Bits());
-        benchmark::ClobberMemory();
-    }
-    Bytes(state, source);
+    bench::MemcpyBaseline(state, Picture());
 }
 BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
 

@@ -13,6 +13,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchPictures.h"
 #include "imaging/Bitmap.h"
 #include "imaging/BlurEffects.h"
 #include "imaging/EdgeEffects.h"
@@ -57,14 +58,7 @@ const Bitmap& Picture() {
 }
 
 void BM_Memcpy(benchmark::State& state) {
-    const Bitmap& source = Picture();
-    Bitmap target = source;
-    for (auto _ : state) {
-        std::memcpy(target.Bits(), source.Bits(), source.ByteSize());
-        benchmark::DoNotOptimize(target.Bits());
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(source.ByteSize()));
+    bench::MemcpyBaseline(state, Picture());
 }
 BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond);
 

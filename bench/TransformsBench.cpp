@@ -18,14 +18,7 @@ using bench::kWidth;
 using bench::Picture;
 
 void BM_Memcpy(benchmark::State& state) {
-    const Bitmap source = Picture();
-    Bitmap target = Picture();
-    for (auto _ : state) {
-        std::memcpy(target.Bits(), source.Bits(), source.ByteSize());
-        benchmark::DoNotOptimize(target.Bits());
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(source.ByteSize()));
+    bench::MemcpyBaseline(state, Picture());
 }
 BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond);
 
