@@ -19,21 +19,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 runs=${2:-7}
 
-packages=(libvips-tools python3-pil imagemagick)
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed'; then
-        missing+=("$package")
-    fi
-done
-if [[ ${#missing[@]} -gt 0 ]]; then
-    echo "Installing: ${missing[*]}"
-    sudo=()
-    [[ $(id -u) -ne 0 ]] && sudo=(sudo)
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo[@]}" apt-get update -qq
-    "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/deps.sh bench
 
 bench="$build/bench/bench_resample"
 if [[ ! -x "$bench" ]]; then

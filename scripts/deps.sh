@@ -3,16 +3,20 @@
 # second run costs no more than the dpkg queries.
 #   scripts/deps.sh        what building and running the program needs
 #   scripts/deps.sh test   that plus the sanitizer compiler, X server and tools the tests use
+#   scripts/deps.sh bench  that plus the peer programs the benchmark scripts time
 set -euo pipefail
 
 # The test and benchmark headers are small and let one build tree serve both scripts.
 packages=(cmake ninja-build g++ pkg-config libjpeg62-turbo-dev qt6-base-dev libgl-dev libxcb-shm0-dev
           fonts-dejavu-core xdg-utils googletest libgtest-dev libbenchmark-dev)
-if [[ "${1:-}" == "test" ]]; then
+if [[ "${1:-}" == "test" || "${1:-}" == "bench" ]]; then
     # The fuzz build names clang-14 itself: its sanitizer runtime must be of the
     # same version, whatever the system's default clang is.
     packages+=(clang-14 libclang-rt-14-dev clang-format
                xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick libjpeg-turbo-progs)
+fi
+if [[ "${1:-}" == "bench" ]]; then
+    packages+=(libvips-tools python3-pil)
 fi
 
 missing=()
