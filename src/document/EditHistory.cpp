@@ -4,11 +4,13 @@
 
 namespace pixmoth {
 
-void EditHistory::AppendUndo(Bitmap snapshot) {
+void EditHistory::AppendUndo(Bitmap snapshot, State state) {
     if (mUndoList.size() >= MaxUndo) {
         mUndoList.pop_front();
+        mUndoStates.pop_front();
     }
     mUndoList.push_back(std::move(snapshot));
+    mUndoStates.push_back(state);
 }
 
 void EditHistory::RecordUndo(const Bitmap& picture) {
@@ -16,13 +18,15 @@ void EditHistory::RecordUndo(const Bitmap& picture) {
 }
 
 void EditHistory::RecordUndo(Bitmap&& picture) {
-    mChanged = true;
-    AppendUndo(std::move(picture));
+    AppendUndo(std::move(picture), mState);
+    mState = mNextState++;
     mRedoList.clear();
+    mRedoStates.clear();
 }
 
 void EditHistory::RecordResult(const Bitmap& picture) {
     mRedoList.push_back(picture);
+    mRedoStates.push_back(mState);
 }
 
 bool EditHistory::UndoStep(Bitmap& picture) {
@@ -30,8 +34,11 @@ bool EditHistory::UndoStep(Bitmap& picture) {
         return false;
     }
     mRedoList.push_back(mUndoList.back());
+    mRedoStates.push_back(mUndoStates.back());
     picture = std::move(mUndoList.back());
+    mState = mUndoStates.back();
     mUndoList.pop_back();
+    mUndoStates.pop_back();
     return true;
 }
 
@@ -39,9 +46,11 @@ bool EditHistory::RedoStep(Bitmap& picture) {
     if (mRedoList.empty()) {
         return false;
     }
-    AppendUndo(mRedoList.back());
+    AppendUndo(mRedoList.back(), mRedoStates.back());
     picture = std::move(mRedoList.back());
+    mState = mRedoStates.back();
     mRedoList.pop_back();
+    mRedoStates.pop_back();
     return true;
 }
 

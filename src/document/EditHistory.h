@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 
@@ -14,6 +15,10 @@ namespace pixmoth {
 // move the snapshot they restore to the other list, so the picture they replace
 // is not kept. With MaxUndo = 4 the two lists together never hold more than five
 // snapshots: a command empties the redo list before adding its result there.
+//
+// Every picture state has a number, carried by its snapshots, so the history
+// knows when undo or redo has brought the picture back to the state that was
+// opened or last saved.
 class EditHistory {
 public:
     static constexpr std::size_t MaxUndo = 4;
@@ -32,20 +37,30 @@ public:
     // False, and nothing changes, when the redo list is empty.
     bool RedoStep(Bitmap& picture);
 
-    // Set by RecordUndo; the document clears it each time it is activated.
-    bool Changed() const { return mChanged; }
-    void ClearChanged() { mChanged = false; }
+    // True when the picture is not in the state it was opened or last saved
+    // in: set by RecordUndo, cleared by MarkSaved or by a step back to that
+    // state.
+    bool Changed() const { return mState != mSavedState; }
+    // The current picture was written to a file.
+    void MarkSaved() { mSavedState = mState; }
 
     // Oldest first.
     const std::deque<Bitmap>& UndoList() const { return mUndoList; }
     const std::deque<Bitmap>& RedoList() const { return mRedoList; }
 
 private:
-    void AppendUndo(Bitmap snapshot);
+    using State = std::uint64_t;
+
+    void AppendUndo(Bitmap snapshot, State state);
 
     std::deque<Bitmap> mUndoList;
     std::deque<Bitmap> mRedoList;
-    bool mChanged = false;
+    // The states of the snapshots, in step with the lists.
+    std::deque<State> mUndoStates;
+    std::deque<State> mRedoStates;
+    State mState = 0;
+    State mSavedState = 0;
+    State mNextState = 1;
 };
 
 // One Tools command on a document picture: working copy, RecordUndo, the

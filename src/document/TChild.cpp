@@ -328,7 +328,6 @@ void TChild::actSelectAllExecute() {
 
 void TChild::FormActivate() {
     mMainForm->SetPictureDir(FromNative(DirectoryPart(ToNative(mPictureFile))));
-    mHistory.ClearChanged();
 }
 
 void TChild::FormDeactivate() {
@@ -373,7 +372,7 @@ void TChild::SaveAs1Click() {
 
 void TChild::WritePicture(const QString& name) {
     SavePicture(mPicture, WritePictureFileName(ToNative(name)));
-    mAskBeforeClosing = false;
+    mHistory.MarkSaved();
 }
 
 bool TChild::SavePictureAs() {
@@ -407,31 +406,25 @@ bool TChild::SavePictureAs() {
 
 bool TChild::FormCloseQuery() {
     // An empty picture (a file of another kind) has nothing that could be saved.
-    if (mPicture.Empty() || (!Changed() && !mAskBeforeClosing)) {
+    if (mPicture.Empty() || !Changed()) {
         return true;
     }
     if (!CurrentInteraction().Ask(Interaction::Kind::Warning,
                                   QStringLiteral("File has changed.\r\nSave current file"))) {
-        mAskBeforeClosing = false;
         return true;
     }
     // The close is refused when the save fails: the error is shown here, as a
     // close event must not end in an exception.
-    bool saved = false;
     try {
         if (IsRegularFile(ToNative(mPictureFile))) {
             WritePicture(mPictureFile);
-            saved = true;
-        } else {
-            saved = SavePictureAs();
+            return true;
         }
+        return SavePictureAs();
     } catch (const std::exception& error) {
         ShowErrorMessage(QString::fromUtf8(error.what()));
     }
-    if (!saved) {
-        mAskBeforeClosing = true;
-    }
-    return saved;
+    return false;
 }
 
 void TChild::closeEvent(QCloseEvent* event) {

@@ -78,15 +78,15 @@ public:
     void FormActivate();
     void FormDeactivate();
 
-    // True when the window may close: nothing changed, the picture is empty,
-    // the user answered No, or the picture was saved. A failed or cancelled
-    // save keeps the window open, and the next close asks again, even after
-    // the window was activated in between.
+    // True when the window may close: nothing changed since the picture was
+    // opened or last saved, the picture is empty, the user answered No, or the
+    // picture was saved. A failed or cancelled save keeps the window open.
     bool FormCloseQuery();
     // The Save As dialog and everything after it; false when cancelled.
     bool SavePictureAs();
     // Writes the picture under `name` (see WritePictureFileName), replacing an
-    // existing file only once the new one is complete.
+    // existing file only once the new one is complete; the picture then counts
+    // as unchanged.
     void WritePicture(const QString& name);
 
 public slots:
@@ -121,9 +121,6 @@ private:
     int mNaturalClientWidth = 0;
     int mNaturalClientHeight = 0;
     bool mZoomBaseSet = false;
-    // A close was refused for a save that failed or was cancelled; kept until
-    // the picture is saved or the user answers No.
-    bool mAskBeforeClosing = false;
 
     QWidget* mClient;
     QToolBar* mToolBar;

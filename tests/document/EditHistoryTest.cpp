@@ -103,24 +103,51 @@ TEST(EditHistory, TheUndoListKeepsTheFourNewestSnapshots) {
     EXPECT_TRUE(SamePicture(picture, Brightened(p0, 2))) << "the oldest state left";
 }
 
-TEST(EditHistory, StepsOnEmptyListsChangeNothingAndKeepChanged) {
+// Changed: whether the picture differs from the state it was opened or last
+// saved in, by the history's own steps.
+TEST(EditHistory, ChangedFollowsTheOpenedOrLastSavedState) {
     const Bitmap p0 = PatternBitmap(3, 3);
     Bitmap picture = p0;
     EditHistory history;
-    EXPECT_FALSE(history.UndoStep(picture));
-    EXPECT_FALSE(history.RedoStep(picture));
+    using Step = void (*)(Bitmap&, EditHistory&);
+    const Step command = [](Bitmap& p, EditHistory& h) { Command(p, h); };
+    const Step undo = [](Bitmap& p, EditHistory& h) { h.UndoStep(p); };
+    const Step redo = [](Bitmap& p, EditHistory& h) { h.RedoStep(p); };
+    const Step save = [](Bitmap&, EditHistory& h) { h.MarkSaved(); };
+    const struct {
+        const char* after;
+        Step step;
+        bool changed;
+    } table[] = {
+        {"undo with nothing to undo", undo, false},
+        {"command", command, true},
+        {"undo to the opened picture", undo, false},
+        {"redo of the opened picture", redo, false},
+        {"redo of the result", redo, true},
+        {"save", save, false},
+        {"undo restoring the saved picture", undo, false},
+        {"undo to the opened picture, not saved", undo, true},
+        {"undo with nothing to undo", undo, true},
+        {"redo of the opened picture", redo, true},
+        {"redo back to the saved picture", redo, false},
+        {"command after the save", command, true},
+    };
     EXPECT_FALSE(history.Changed());
-    EXPECT_TRUE(SamePicture(picture, p0));
+    int index = 0;
+    for (const auto& row : table) {
+        SCOPED_TRACE(std::to_string(index++) + ": after " + row.after);
+        row.step(picture, history);
+        EXPECT_EQ(history.Changed(), row.changed);
+    }
 
-    Command(picture, history);
-    history.ClearChanged();
-    EXPECT_TRUE(history.UndoStep(picture));
-    EXPECT_FALSE(history.UndoStep(picture));
-    EXPECT_TRUE(history.RedoStep(picture));
-    EXPECT_TRUE(history.RedoStep(picture));
-    EXPECT_FALSE(history.RedoStep(picture));
-    EXPECT_FALSE(history.Changed()) << "only recording sets Changed";
-    EXPECT_TRUE(SamePicture(picture, Brightened(p0, 1)));
+    // Once the saved state has fallen off the undo list, no step returns to it.
+    history.MarkSaved();
+    for (int i = 0; i < 5; ++i) {
+        Command(picture, history);
+    }
+    while (history.UndoStep(picture)) {
+        EXPECT_TRUE(history.Changed());
+    }
 }
 
 TEST(EditHistory, NeverHoldsMoreThanFiveSnapshotsInBothLists) {

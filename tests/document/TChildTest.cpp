@@ -473,9 +473,8 @@ private slots:
         QVERIFY(!mForm->CloseAllDocuments());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(mForm->Documents(), QList<TChild*>{first});
-        // Coming back to the window clears its Changed, not the refused close.
         mForm->MdiArea()->setActiveSubWindow(first);
-        QVERIFY(!first->Changed());
+        QVERIFY(first->Changed());
 
         interaction.shown.clear();
         QVERIFY(first->close()); // answered No
@@ -534,18 +533,44 @@ private slots:
         QCOMPARE(QColor(control.grab().toImage().pixel(0, 0)), QColor(255, 0, 0));
     }
 
-    void leavingAndComingBackClearsChanged() {
+    void closingAsksWhileThePictureDiffersFromItsSavedState_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<bool>("asks");
+        QTest::newRow("edit, switch away and back")
+            << QStringList{"Greyscale1Click", "switch"} << true;
+        QTest::newRow("edit, undo") << QStringList{"Greyscale1Click", "actUndo"} << false;
+        QTest::newRow("edit, undo, redo")
+            << QStringList{"Greyscale1Click", "actUndo", "actRedo", "actRedo"} << true;
+        QTest::newRow("edit, save, switch")
+            << QStringList{"Greyscale1Click", "save", "switch"} << false;
+        QTest::newRow("edit, save, undo")
+            << QStringList{"Greyscale1Click", "save", "actUndo"} << true;
+        QTest::newRow("edit, save, edit")
+            << QStringList{"Greyscale1Click", "save", "Invert1Click"} << true;
+    }
+    void closingAsksWhileThePictureDiffersFromItsSavedState() {
+        QFETCH(QStringList, steps);
+        QFETCH(bool, asks);
         TChild* first = OpenNew(30, 20, QStringLiteral("a.bmp"));
         TChild* second = OpenNew(30, 20, QStringLiteral("b.bmp"));
         mForm->MdiArea()->setActiveSubWindow(first);
-        QCOMPARE(mForm->ActiveDocument(), first);
-        Trigger(first->Command(QStringLiteral("Greyscale1Click")));
-        QVERIFY(first->Changed());
-        mForm->MdiArea()->setActiveSubWindow(second);
-        mForm->MdiArea()->setActiveSubWindow(first);
-        QVERIFY(!first->Changed());
-        QVERIFY(first->close());
-        QVERIFY(mSandbox->interaction.shown.isEmpty());
+        auto& interaction = mSandbox->interaction;
+        for (const QString& step : steps) {
+            if (step == QStringLiteral("switch")) {
+                mForm->MdiArea()->setActiveSubWindow(second);
+                mForm->MdiArea()->setActiveSubWindow(first);
+                QCOMPARE(mForm->ActiveDocument(), first);
+            } else if (step == QStringLiteral("save")) {
+                interaction.saveAnswers = {Interaction::SaveChoice{mSandbox->Root() + "s.bmp", 2}};
+                Trigger(first->Command(QStringLiteral("SaveAs1Click")));
+            } else {
+                Trigger(first->Command(step));
+            }
+        }
+        QCOMPARE(first->Changed(), asks);
+        interaction.shown.clear();
+        QVERIFY(first->close()); // answered No
+        QCOMPARE(interaction.Texts(QStringLiteral("ask")).size(), asks ? 1 : 0);
     }
 
     void activationSetsThePictureDirectoryAndDeactivationClearsTheSelection() {
