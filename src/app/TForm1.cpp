@@ -335,8 +335,10 @@ bool TForm1::event(QEvent* event) {
 }
 
 void TForm1::Open1Click() {
-    const QString name =
-        CurrentInteraction().OpenFileName(QString::fromLatin1(kOpenFilter), mPictureDir);
+    Interaction::FileDialog dialog;
+    dialog.filter = QString::fromLatin1(kOpenFilter);
+    dialog.directory = mPictureDir;
+    const QString name = CurrentInteraction().OpenFileName(dialog);
     if (!name.isEmpty()) {
         OpenPicture(name);
     }

@@ -35,7 +35,8 @@ QString ProgramDirectoryName() {
     return FromNative(ProgramDirectory(CurrentEnvironment(), ExecutableDirectory()));
 }
 
-// The dialogs add the extension to a name typed without one.
+// The dialog adds the default extension to a name typed without one; so does
+// this, whatever dialog answered.
 QString WithRecExtension(const QString& name) {
     return QFileInfo(name).suffix().isEmpty() ? name + QStringLiteral(".rec") : name;
 }
@@ -212,8 +213,14 @@ void TStartF::ShowResultsAndClose() {
 }
 
 void TStartF::SpeedButton4Click() {
-    const auto choice = CurrentInteraction().SaveFileName(
-        QStringLiteral("Pixmoth rectangle (*.rec)"), 1, ProgramDirectoryName());
+    Interaction::FileDialog dialog;
+    dialog.title = QStringLiteral("Save used rectangle");
+    dialog.filter = QStringLiteral("Pixmoth rectangle (*.rec)");
+    dialog.directory = ProgramDirectoryName();
+    dialog.defaultSuffix = QStringLiteral("rec");
+    // An existing file keeps its other contents; only the four keys change.
+    dialog.confirmOverwrite = false;
+    const auto choice = CurrentInteraction().SaveFileName(dialog);
     if (!choice) {
         return;
     }
@@ -221,8 +228,14 @@ void TStartF::SpeedButton4Click() {
 }
 
 void TStartF::SpeedButton5Click() {
-    const QString name = CurrentInteraction().OpenFileName(
-        QStringLiteral("Pixmoth Rectangles (*.rec)"), ProgramDirectoryName());
+    Interaction::FileDialog dialog;
+    dialog.title = QStringLiteral("Load used rectangle");
+    dialog.filter = QStringLiteral("Pixmoth Rectangles (*.rec)");
+    dialog.directory = ProgramDirectoryName();
+    dialog.defaultSuffix = QStringLiteral("rec");
+    // A new name reads as the all-zero rectangle: the whole screen.
+    dialog.mustExist = false;
+    const QString name = CurrentInteraction().OpenFileName(dialog);
     if (name.isEmpty()) {
         return;
     }

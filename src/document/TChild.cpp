@@ -382,8 +382,11 @@ bool TChild::SavePictureAs() {
                    kSaveFilterJpeg, kSaveFilterBitmap);
     const std::string directory =
         IniReadString(ini, "Save Dir", "value", ToNative(mMainForm->HomeDirectory()));
-    const auto choice = CurrentInteraction().SaveFileName(QString::fromLatin1(kSaveFilter),
-                                                          filterIndex, FromNative(directory));
+    Interaction::FileDialog dialog;
+    dialog.filter = QString::fromLatin1(kSaveFilter);
+    dialog.filterIndex = filterIndex;
+    dialog.directory = FromNative(directory);
+    const auto choice = CurrentInteraction().SaveFileName(dialog);
     if (!choice) {
         return false;
     }

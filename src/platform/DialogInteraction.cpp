@@ -43,6 +43,20 @@ int FilterIndexOf(const QString& filter, const QString& selected) {
     return at < 0 ? 1 : static_cast<int>(at) + 1;
 }
 
+void SetUp(QFileDialog& box, const Interaction::FileDialog& dialog, QFileDialog::AcceptMode mode) {
+    box.setAcceptMode(mode);
+    if (!dialog.title.isEmpty()) {
+        box.setWindowTitle(dialog.title);
+    }
+    const QStringList filters = dialog.filter.split(QStringLiteral(";;"), Qt::SkipEmptyParts);
+    box.setNameFilters(filters);
+    if (!filters.isEmpty()) {
+        box.selectNameFilter(filters.value(dialog.filterIndex - 1, filters.first()));
+    }
+    box.setDirectory(dialog.directory);
+    box.setDefaultSuffix(dialog.defaultSuffix);
+}
+
 } // namespace
 
 bool DialogInteraction::Ask(Kind kind, const QString& text) {
@@ -53,20 +67,25 @@ void DialogInteraction::Tell(Kind kind, const QString& text) {
     Run(IconOf(kind), text, QMessageBox::Ok);
 }
 
-QString DialogInteraction::OpenFileName(const QString& filter, const QString& directory) {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), directory, filter);
+QString DialogInteraction::OpenFileName(const FileDialog& dialog) {
+    QFileDialog box(QApplication::activeWindow());
+    SetUp(box, dialog, QFileDialog::AcceptOpen);
+    box.setFileMode(dialog.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return box.selectedFiles().first();
 }
 
-std::optional<Interaction::SaveChoice>
-DialogInteraction::SaveFileName(const QString& filter, int filterIndex, const QString& directory) {
-    const QStringList filters = filter.split(QStringLiteral(";;"));
-    QString selected = filters.value(filterIndex - 1, filters.value(0));
-    const QString name = QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(),
-                                                      directory, filter, &selected);
-    if (name.isEmpty()) {
+std::optional<Interaction::SaveChoice> DialogInteraction::SaveFileName(const FileDialog& dialog) {
+    QFileDialog box(QApplication::activeWindow());
+    SetUp(box, dialog, QFileDialog::AcceptSave);
+    box.setOption(QFileDialog::DontConfirmOverwrite, !dialog.confirmOverwrite);
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return SaveChoice{name, FilterIndexOf(filter, selected)};
+    return SaveChoice{box.selectedFiles().first(),
+                      FilterIndexOf(dialog.filter, box.selectedNameFilter())};
 }
 
 } // namespace pixmoth

@@ -9,9 +9,8 @@ class DialogInteraction : public Interaction {
 public:
     bool Ask(Kind kind, const QString& text) override;
     void Tell(Kind kind, const QString& text) override;
-    QString OpenFileName(const QString& filter, const QString& directory) override;
-    std::optional<SaveChoice> SaveFileName(const QString& filter, int filterIndex,
-                                           const QString& directory) override;
+    QString OpenFileName(const FileDialog& dialog) override;
+    std::optional<SaveChoice> SaveFileName(const FileDialog& dialog) override;
 };
 
 } // namespace pixmoth

@@ -18,17 +18,27 @@ public:
         int filterIndex = 1; // 1-based, as the filter list is given
     };
 
+    // A file dialog as the program sets it up.
+    struct FileDialog {
+        QString title;  // empty: the toolkit's own ("Open", "Save As")
+        QString filter; // Qt's form: "Name (*.a *.b);;Other (*.c)"
+        int filterIndex = 1;
+        QString directory;
+        QString defaultSuffix;        // added to a name typed without an extension
+        bool mustExist = true;        // open: only an existing file can be chosen
+        bool confirmOverwrite = true; // save: asks before replacing a file
+    };
+
     virtual ~Interaction() = default;
 
     // A box with Yes and No; true for Yes.
     virtual bool Ask(Kind kind, const QString& text) = 0;
     // A box with an OK button.
     virtual void Tell(Kind kind, const QString& text) = 0;
-    // `filter` in Qt's form ("Name (*.a *.b);;Other (*.c)"). Empty when cancelled.
-    virtual QString OpenFileName(const QString& filter, const QString& directory) = 0;
-    // Asks before overwriting an existing file; nullopt when cancelled.
-    virtual std::optional<SaveChoice> SaveFileName(const QString& filter, int filterIndex,
-                                                   const QString& directory) = 0;
+    // Empty when cancelled.
+    virtual QString OpenFileName(const FileDialog& dialog) = 0;
+    // nullopt when cancelled.
+    virtual std::optional<SaveChoice> SaveFileName(const FileDialog& dialog) = 0;
 };
 
 // The interaction in use: message boxes and file dialogs unless a test

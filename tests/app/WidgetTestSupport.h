@@ -27,6 +27,7 @@ public:
         QString text; // the message, or the dialog's filter
         int filterIndex = 0;
         QString directory;
+        FileDialog dialog; // for "open" and "save"
     };
 
     QList<Shown> shown;
@@ -42,13 +43,14 @@ public:
     void Tell(Kind kind, const QString& text) override {
         shown.append({QStringLiteral("tell"), kind, text});
     }
-    QString OpenFileName(const QString& filter, const QString& directory) override {
-        shown.append({QStringLiteral("open"), Kind::Information, filter, 0, directory});
+    QString OpenFileName(const FileDialog& dialog) override {
+        shown.append({QStringLiteral("open"), Kind::Information, dialog.filter, 0, dialog.directory,
+                      dialog});
         return Next(openAnswers, QString());
     }
-    std::optional<SaveChoice> SaveFileName(const QString& filter, int filterIndex,
-                                           const QString& directory) override {
-        shown.append({QStringLiteral("save"), Kind::Information, filter, filterIndex, directory});
+    std::optional<SaveChoice> SaveFileName(const FileDialog& dialog) override {
+        shown.append({QStringLiteral("save"), Kind::Information, dialog.filter, dialog.filterIndex,
+                      dialog.directory, dialog});
         return Next(saveAnswers, std::optional<SaveChoice>());
     }
 

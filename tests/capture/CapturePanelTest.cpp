@@ -321,6 +321,36 @@ private slots:
         QCOMPARE(Shot("SShot4_0.jpg"), Bytes(JpegOf(mDesktop, {101, 51, 198, 148})));
     }
 
+    void RectFileDialogsCarryTheirTitlesFiltersAndOptions() {
+        Click(4);
+        Click(5);
+        const auto& shown = mSandbox->interaction.shown;
+        QCOMPARE(shown.size(), 2);
+        const struct {
+            const char* what;
+            const char* title;
+            const char* filter;
+            bool mustExist;
+            bool confirmOverwrite;
+        } expected[] = {
+            {"save", "Save used rectangle", "Pixmoth rectangle (*.rec)", true, false},
+            {"open", "Load used rectangle", "Pixmoth Rectangles (*.rec)", false, true},
+        };
+        for (int i = 0; i < 2; ++i) {
+            const Interaction::FileDialog& dialog = shown[i].dialog;
+            QCOMPARE(shown[i].what, QLatin1String(expected[i].what));
+            QCOMPARE(dialog.title, QLatin1String(expected[i].title));
+            QCOMPARE(dialog.filter, QLatin1String(expected[i].filter));
+            QCOMPARE(dialog.defaultSuffix, QStringLiteral("rec"));
+            QCOMPARE(dialog.directory, mSandbox->ProgramDir());
+            if (shown[i].what == QLatin1String("open")) {
+                QCOMPARE(dialog.mustExist, expected[i].mustExist);
+            } else {
+                QCOMPARE(dialog.confirmOverwrite, expected[i].confirmOverwrite);
+            }
+        }
+    }
+
     void CancelledDialogsChangeNothing() {
         mPanel->SetKeptRect({1, 2, 3, 4});
         Click(4);
