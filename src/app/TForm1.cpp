@@ -22,6 +22,7 @@
 #include "app/IniStuff.h"
 #include "app/TSaveBounds.h"
 #include "capture/TStartF.h"
+#include "document/DocumentPlacement.h"
 #include "document/TChild.h"
 #include "imaging/Bitmap.h"
 #include "imaging/FileIO.h"
@@ -254,9 +255,21 @@ void TForm1::OpenCommandLine(const QStringList& arguments) {
 }
 
 void TForm1::AddDocument(TChild* child) {
+    if (Documents().isEmpty()) {
+        mCascadeSlot = 0;
+    }
     mMdiArea->addSubWindow(child);
     // The frame and title bar around the client are known only now.
+    child->move(0, 0);
     child->SetClientSize(child->NaturalClientWidth(), child->NaturalClientHeight());
+    // Placed here, the frame's own placement (which puts a window larger than
+    // the area partly above and left of it) is not used.
+    const int step = child->contentsMargins().top();
+    const QSize area = mMdiArea->viewport()->size();
+    const int slot = CascadeSlot(mCascadeSlot, step, child->width(), child->height(), area.width(),
+                                 area.height());
+    child->move(slot * step, slot * step);
+    mCascadeSlot = slot + 1;
     connect(child, &QObject::destroyed, this, &TForm1::DocumentDestroyed);
 }
 

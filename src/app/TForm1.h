@@ -105,6 +105,8 @@ private:
     TSaveBounds* mSaveBounds;
     QList<QMenu*> mMenus;
     QPointer<TChild> mActiveDocument;
+    // Where the next new document window goes (see CascadeSlot).
+    int mCascadeSlot = 0;
 };
 
 } // namespace pixmoth

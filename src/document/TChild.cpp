@@ -1,6 +1,7 @@
 #include "document/TChild.h"
 
 #include <QCloseEvent>
+#include <QMdiArea>
 #include <QMenu>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -10,6 +11,7 @@
 
 #include "app/IniStuff.h"
 #include "app/TForm1.h"
+#include "document/DocumentPlacement.h"
 #include "document/ImageControl.h"
 #include "document/SaveNames.h"
 #include "document/Selection.h"
@@ -185,7 +187,13 @@ QSize TChild::ClientSize() const {
 void TChild::SetClientSize(int width, int height) {
     // The sub-window's contents margins are its frame and title bar.
     const QMargins frame = contentsMargins();
-    resize(width + frame.left() + frame.right(), height + frame.top() + frame.bottom());
+    Rect bounds{x(), y(), x() + width + frame.left() + frame.right(),
+                y() + height + frame.top() + frame.bottom()};
+    if (QMdiArea* area = mdiArea()) {
+        // Larger than the work area, the picture scrolls inside the window.
+        bounds = FitIntoWorkArea(bounds, area->viewport()->width(), area->viewport()->height());
+    }
+    setGeometry(bounds.left, bounds.top, bounds.Width(), bounds.Height());
 }
 
 void TChild::SetPicture(Bitmap picture) {

@@ -50,6 +50,8 @@ public:
     const EditHistory& History() const { return mHistory; }
 
     QSize ClientSize() const;
+    // The window around a client of that size, kept inside the frame's work
+    // area: shrunk to it and moved left and up where needed.
     void SetClientSize(int width, int height);
 
     ImageControl* Image() const { return mImage; }

@@ -7,6 +7,8 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -183,10 +185,46 @@ private slots:
         if (!zoomed) {
             QCOMPARE(child->ClientSize(), natural);
         } else if (image.width() >= 140) {
-            // The client follows the image; windows keep a minimum width of 80.
+            // The client follows the image as far as the work area allows;
+            // windows keep a minimum width of 80.
             const int bars = ToolBarHeight(child) + StatusBarHeight(child);
-            QCOMPARE(child->ClientSize(), QSize(image.width(), image.height() + bars));
+            const QSize room =
+                mForm->MdiArea()->viewport()->size().shrunkBy(child->contentsMargins());
+            QCOMPARE(child->ClientSize(),
+                     QSize(image.width(), image.height() + bars).boundedTo(room));
         }
+    }
+
+    void windowsCascadeAndStayInsideTheWorkArea() {
+        const QRect area(QPoint(0, 0), mForm->MdiArea()->viewport()->size());
+        QList<TChild*> small;
+        for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) {
+            small << OpenNew(200, 100, QLatin1String(name));
+        }
+        const int step = small[0]->contentsMargins().top();
+        QVERIFY(step > 0);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(small[i]->pos(), QPoint(i * step, i * step));
+        }
+        // Larger than the area: clipped to it at the top-left corner, the
+        // picture scrolling inside.
+        TChild* big = OpenNew(area.width() + 300, area.height() + 200, QStringLiteral("big.bmp"));
+        QCOMPARE(big->geometry(), area);
+        QCOMPARE(big->NaturalClientWidth(), area.width() + 300);
+        auto* scroll = big->findChild<QScrollArea*>();
+        QVERIFY(scroll->horizontalScrollBar()->maximum() > 0);
+        Press(big, QStringLiteral("+"));
+        QCOMPARE(big->geometry(), area);
+        Press(big, QStringLiteral("0"));
+        QCOMPARE(big->geometry(), area);
+
+        // Zooming a window near the lower right moves it back inside.
+        small[2]->move(area.width() - 250, area.height() - 200);
+        for (int i = 0; i < 3; ++i) {
+            Press(small[2], QStringLiteral("+"));
+        }
+        QVERIFY(area.contains(small[2]->geometry()));
+        QCOMPARE(small[2]->Image()->size(), QSize(303, 151));
     }
 
     void statusPanelShowsTheMousePosition() {
