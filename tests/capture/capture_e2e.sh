@@ -217,8 +217,8 @@ if [[ $mode == single ]]; then
     echo "ok ($mode): Multi picture shoots the kept rectangle again"
 
     panel_click 57 116 # Save Rect
-    ready '^Save As$' "the save dialog"
-    xdotool type --delay 5 "$work/kept.rec"
+    ready '^Save used rectangle$' "the save dialog"
+    xdotool type --delay 5 "$work/kept" # the dialog adds .rec
     xdotool key Return
     wait_for 10 "the rectangle file" grep -q Bottom "$work/kept.rec"
     printf '[Rectangle]\nRight=%d\nLeft=%d\nTop=%d\nBottom=%d\n' "$L" "$R" "$B" "$T" |
@@ -230,7 +230,7 @@ if [[ $mode == single ]]; then
     shoot_key_then_no F2
     check_shot SShot2_0.jpg 100 100 260 180
     panel_click 105 116 # Load Rect
-    ready '^Open$' "the open dialog"
+    ready '^Load used rectangle$' "the open dialog"
     xdotool type --delay 5 "$work/kept.rec"
     xdotool key Return
     ready "$OVERLAY" "the overlay after Load Rect"
