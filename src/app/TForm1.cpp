@@ -160,10 +160,11 @@ QString TForm1::HomeDirectory() const {
 
 void TForm1::FormCreate() {
     Environment& environment = CurrentEnvironment();
-    const std::string directory = ProgramDirectory(environment, ExecutableDirectory());
+    const std::string executableDirectory = ExecutableDirectory();
+    const std::string directory = ProgramDirectory(environment, executableDirectory);
     EnsureDirectory(directory);
     mIniFileName = FromNative(directory + "Pixmoth.ini");
-    mHelpFileName = FromNative(directory + "Pixmoth.html");
+    mHelpFileName = FromNative(HelpPagePath(directory, executableDirectory));
     SetIniMessageSink([](const std::string& message) {
         CurrentInteraction().Tell(Interaction::Kind::Information, FromNative(message));
     });

@@ -14,7 +14,11 @@
 namespace pixmoth {
 
 std::string ShotsDirectory() {
-    return ProgramDirectory(CurrentEnvironment(), ExecutableDirectory()) + "Shots/";
+    const std::string directory = ProgramDirectory(CurrentEnvironment(), ExecutableDirectory());
+    // The user's data folder may not be there yet when pixmoth-cli shoots
+    // before the program ever ran.
+    EnsureDirectory(directory);
+    return directory + "Shots/";
 }
 
 Bitmap CutShotArea(const Bitmap& screen, const Rect& area) {

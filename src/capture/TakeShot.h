@@ -9,7 +9,8 @@
 // top-left pixel.
 namespace pixmoth {
 
-// The program directory's "Shots/" folder, where shots are written.
+// The program directory's "Shots/" folder, where shots are written. Creates
+// the program directory when it is missing (throws when it cannot).
 std::string ShotsDirectory();
 
 // A 24-bit copy of `area` (which lies on `screen`) of a 24- or 32-bit screen.

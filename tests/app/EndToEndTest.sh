@@ -6,36 +6,7 @@
 set -euo pipefail
 pixmoth=$(realpath "$1")
 
-for tool in Xvfb xdotool xwininfo convert compare identify; do
-    command -v "$tool" >/dev/null || { echo "missing $tool (scripts/deps.sh test)"; exit 1; }
-done
-
-work=$(mktemp -d)
-xvfb_pid=
-app_pid=
-cleanup() {
-    [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null || true
-    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; [[ -f $work/app.log ]] && cat "$work/app.log"; exit 1; }
-
-# Waits up to $1 seconds for the command after it to succeed.
-wait_for() {
-    local seconds=$1; shift
-    local end=$((SECONDS + seconds))
-    until "$@" >/dev/null 2>&1; do
-        ((SECONDS < end)) || return 1
-        sleep 0.2
-    done
-}
-
-# A free display: Xvfb picks it and writes its number to the given descriptor.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-wait_for 20 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
+source "$(dirname "$0")/XvfbSession.sh" 1280x1024x24 convert compare identify
 
 mkdir -p "$work/home" "$work/user" "$work/pictures"
 export PIXMOTH_HOME="$work/home" HOME="$work/user" QT_QPA_PLATFORM=xcb
@@ -57,31 +28,11 @@ focus() {
     xdotool mousemove --window "$window" 300 300
 }
 
-# An open menu is the one override-redirect window on this bare X server; a
-# message box is a window named "Pixmoth".
-menu_shown() {
-    local id
-    for id in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
-        xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
-    done
-    return 1
-}
-menu_gone() { ! menu_shown; }
+# A message box is a window named "Pixmoth".
 box_shown() { [[ -n $(xdotool search --onlyvisible --name '^Pixmoth$' 2>/dev/null) ]]; }
 box_gone() { ! box_shown; }
 has_focus() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]; }
 
-# open_menu alt+KEY: opens a menu of the menu bar and waits until it is up.
-open_menu() {
-    xdotool key --clearmodifiers "$1"
-    wait_for 10 menu_shown || fail "the menu of $1 did not open"
-}
-# choose KEY...: moves through the open menu and picks an item with the last
-# key; waits until the menu is gone.
-choose() {
-    xdotool key --clearmodifiers "$@"
-    wait_for 10 menu_gone || fail "the menu stayed open after $*"
-}
 focus
 
 # File > Open... (the first item), a path typed into the dialog.

@@ -1,7 +1,9 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "FakeEnvironment.h"
@@ -35,11 +38,46 @@ private:
     test::TempDir mDirectory;
 };
 
-TEST(ProgramDirectory, ChoosesTheOverrideThenTheWritableProgramFolderThenXdgData) {
+// Root may write anywhere, so a folder is read-only only to someone else: as
+// root, `check` runs in a child process that became "nobody". None when the
+// child could not drop its rights.
+std::optional<bool> AsUnprivilegedUser(const std::function<bool()>& check) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(2);
+        }
+        ::_exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) == 2) {
+        return std::nullopt;
+    }
+    return WEXITSTATUS(status) == 0;
+}
+
+// A build folder, an install under the prefix built for, one under another
+// prefix (recognised by its installed help page) and a link into the first.
+class InstallTree : public testing::Test {
+protected:
+    InstallTree() {
+        for (const char* folder : {"build", "prefix/bin", "prefix-copy/bin", "other/bin",
+                                   "other/share/pixmoth", "readonly"}) {
+            fs::create_directories(root + folder);
+        }
+        test::WriteTextFile(root + "other/share/pixmoth/Pixmoth.html", "<html></html>");
+        fs::create_directory_symlink(root + "prefix", root + "link");
+    }
+
     ScratchDirectory scratch;
-    const std::string writable = scratch.Path() + "bin/";
-    fs::create_directory(writable);
-    const std::string missing = scratch.Path() + "not-there/";
+    const std::string root = scratch.Path();
+    const InstallLayout layout{root + "prefix", "../share/pixmoth/"};
+};
+
+TEST_F(InstallTree, ProgramDirectoryIsAWritableFolderOutsideInstallsElseTheUsersData) {
+    const std::map<std::string, std::string> xdg = {{"XDG_DATA_HOME", "/data/u"}};
+    const std::string data = "/data/u/Pixmoth/";
     struct Case {
         const char* meaning;
         std::map<std::string, std::string> variables;
@@ -48,36 +86,53 @@ TEST(ProgramDirectory, ChoosesTheOverrideThenTheWritableProgramFolderThenXdgData
     };
     const std::vector<Case> cases = {
         {"PIXMOTH_HOME wins, slash added",
-         {{"PIXMOTH_HOME", "/opt/pm"}, {"HOME", "/home/u"}},
-         writable,
-         "/opt/pm/"},
-        {"empty PIXMOTH_HOME is ignored", {{"PIXMOTH_HOME", ""}}, writable, writable},
-        {"portable: the executable's writable folder", {{"HOME", "/home/u"}}, writable, writable},
-        {"installed: XDG_DATA_HOME",
-         {{"XDG_DATA_HOME", "/data/u"}, {"HOME", "/home/u"}},
-         missing,
-         "/data/u/Pixmoth/"},
+         {{"PIXMOTH_HOME", "/srv/pm"}, {"XDG_DATA_HOME", "/data/u"}},
+         root + "build/",
+         "/srv/pm/"},
+        {"empty PIXMOTH_HOME is ignored", {{"PIXMOTH_HOME", ""}}, root + "build/", root + "build/"},
+        {"a build folder", xdg, root + "build/", root + "build/"},
+        {"without its trailing slash", xdg, root + "build", root + "build/"},
+        {"under the prefix built for", xdg, root + "prefix/bin/", data},
+        {"under the prefix through a link", xdg, root + "link/bin/", data},
+        {"a name that only begins like the prefix", xdg, root + "prefix-copy/bin/",
+         root + "prefix-copy/bin/"},
+        {"installed into another prefix", xdg, root + "other/bin/", data},
+        {"a system folder", xdg, "/usr/bin/", data},
+        {"a missing folder", xdg, root + "not-there/", data},
         {"relative XDG_DATA_HOME is ignored",
          {{"XDG_DATA_HOME", "data"}, {"HOME", "/home/u"}},
-         missing,
+         "/usr/bin/",
          "/home/u/.local/share/Pixmoth/"},
-        {"installed, no XDG_DATA_HOME",
-         {{"HOME", "/home/u/"}},
-         missing,
-         "/home/u/.local/share/Pixmoth/"},
+        {"no XDG_DATA_HOME", {{"HOME", "/home/u/"}}, "/opt/", "/home/u/.local/share/Pixmoth/"},
     };
     for (const Case& c : cases) {
         FakeEnvironment environment;
         environment.variables = c.variables;
-        EXPECT_EQ(ProgramDirectory(environment, c.executableDirectory), c.expected) << c.meaning;
+        EXPECT_EQ(ProgramDirectory(environment, c.executableDirectory, layout), c.expected)
+            << c.meaning;
     }
-    if (::geteuid() != 0) {
-        fs::permissions(writable, fs::perms::owner_write, fs::perm_options::remove);
-        FakeEnvironment environment;
-        environment.variables = {{"HOME", "/home/u"}};
-        EXPECT_EQ(ProgramDirectory(environment, writable), "/home/u/.local/share/Pixmoth/")
-            << "a read-only program folder is not used";
+
+    // Read-only to a user who can reach it.
+    fs::permissions(root, fs::perms::others_exec, fs::perm_options::add);
+    fs::permissions(root + "readonly", fs::perms::owner_write, fs::perm_options::remove);
+    FakeEnvironment environment;
+    environment.variables = xdg;
+    const auto readOnlyIsLeft = AsUnprivilegedUser(
+        [&] { return ProgramDirectory(environment, root + "readonly/", layout) == data; });
+    if (!readOnlyIsLeft) {
+        GTEST_SKIP() << "could not run as an unprivileged user";
     }
+    EXPECT_TRUE(*readOnlyIsLeft) << "a read-only folder is not the program directory";
+}
+
+TEST_F(InstallTree, HelpPageIsTheInstalledOneWhereAnInstallShipsIt) {
+    const std::string program = "/data/u/Pixmoth/";
+    const std::string installed = root + "other/share/pixmoth/Pixmoth.html";
+    EXPECT_EQ(HelpPagePath(program, root + "other/bin/", layout), installed);
+    EXPECT_EQ(HelpPagePath(program, root + "other/bin", layout), installed);
+    EXPECT_EQ(HelpPagePath(program, root + "prefix/bin/", layout), program + "Pixmoth.html")
+        << "an install that lost its page uses the program directory's copy";
+    EXPECT_EQ(HelpPagePath(root + "build", root + "build/", layout), root + "build/Pixmoth.html");
 }
 
 TEST(ProgramDirectory, EnsureDirectoryCreatesParentsOrSaysWhichFailed) {
