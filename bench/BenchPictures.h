@@ -6,7 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // The picture size and content the benchmarks share: a 12-megapixel photo-sized
 // 24-bit picture whose bytes vary, so no operation gets an easy constant input.

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // Small helpers shared by the tests: deterministic pictures and exact comparisons.
 namespace pixmoth::test {

@@ -23,7 +23,7 @@
 #include "document/ImageControl.h"
 #include "document/TChild.h"
 #include "document/ToolCommands.h"
-#include "imaging/PictureFile.h"
+#include "imaging/codecs/PictureFile.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #  2. a Tools command until the result is painted, against the operation alone
 #     plus four copies of the picture (bound: 1 x).
 # Rounds alternate djpeg and the program; figures are medians.
-#   bench/program.sh BUILD_DIR [ROUNDS [HANDLER...]]   (more Tools commands by handler name)
+#   bench/app/program.sh BUILD_DIR [ROUNDS [HANDLER...]]   (more Tools commands by handler name)
 set -euo pipefail
 build=$(realpath "$1")
 rounds=${2:-5}

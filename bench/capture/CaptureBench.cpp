@@ -1,6 +1,6 @@
 // The shot routine on a full 1920 x 1080 screen: from the grabbed desktop to
 // the JPEG file on disk (cut, encode at quality 90, write), as after a function
-// key. bench/capture-vs-cjpeg.sh times `cjpeg -quality 90` on the same pixels
+// key. bench/capture/capture-vs-cjpeg.sh times `cjpeg -quality 90` on the same pixels
 // (written as PPM with --ppm=PATH) in the same run.
 #include <cstdio>
 #include <cstring>

@@ -1,7 +1,7 @@
 // From a click on Start to the capture overlay on the screen (mapped and
 // exposed by the X server), on the X display in DISPLAY. The panel waits 40 ms
 // on purpose; what comes on top of that is the desktop grab and showing the
-// overlay. bench/overlay-start.sh runs it on a 1920 x 1080 Xvfb screen.
+// overlay. bench/capture/overlay-start.sh runs it on a 1920 x 1080 Xvfb screen.
 #include <algorithm>
 #include <cstdio>
 #include <vector>

@@ -3,7 +3,7 @@
 # against `cjpeg -quality 90` on the same pixels, in the same run, as a ratio of
 # medians. cjpeg is timed as a whole process (start, reading the PPM, encoding,
 # writing); the shot inside the benchmark program.
-#   bench/capture-vs-cjpeg.sh [BUILD_DIR] [ROUNDS]
+#   bench/capture/capture-vs-cjpeg.sh [BUILD_DIR] [ROUNDS]
 set -euo pipefail
 build=${1:-build}
 rounds=${2:-5}

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Start to overlay on a 1920 x 1080 X screen (Xvfb).
-#   bench/overlay-start.sh [BUILD_DIR]
+#   bench/capture/overlay-start.sh [BUILD_DIR]
 set -euo pipefail
 build=${1:-build}
 work=$(mktemp -d)

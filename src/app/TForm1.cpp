@@ -19,14 +19,14 @@
 
 #include <sys/stat.h>
 
-#include "app/IniStuff.h"
+#include "settings/IniStuff.h"
 #include "app/TSaveBounds.h"
 #include "capture/TStartF.h"
 #include "document/DocumentPlacement.h"
 #include "document/TChild.h"
-#include "imaging/Bitmap.h"
-#include "imaging/FileIO.h"
-#include "imaging/PictureFile.h"
+#include "imaging/bitmap/Bitmap.h"
+#include "imaging/codecs/FileIO.h"
+#include "imaging/codecs/PictureFile.h"
 #include "platform/Commands.h"
 #include "platform/Interaction.h"
 #include "platform/PaintProgram.h"

@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <QWidget>
 
-#include "app/WindowPlacement.h"
+#include "settings/WindowPlacement.h"
 #include "platform/Environment.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/QtPaths.h"

@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QString>
 
-#include "app/SaveBoundsPath.h"
+#include "settings/SaveBoundsPath.h"
 
 class QWidget;
 

@@ -1,6 +1,6 @@
 #include "capture/RectFile.h"
 
-#include "app/IniStuff.h"
+#include "settings/IniStuff.h"
 
 namespace pixmoth {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // Rectangle files (".rec"): ini text with the section "Rectangle" and the
 // integer keys Right, Left, Top and Bottom, through the settings routines (so

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "imaging/Error.h"
+#include "imaging/bitmap/Error.h"
 
 namespace pixmoth {
 

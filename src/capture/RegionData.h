@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // The stored shape of a shaped window ("Mask2"): a 32-bit little-endian byte
 // count N followed by N bytes of region data in the Win32 RGNDATA layout, a

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // The rubber band of the capture overlay, drawn by inverting the picture's
 // pixels under the pen: drawing the same outline twice gives back the picture

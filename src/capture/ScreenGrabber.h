@@ -2,7 +2,7 @@
 
 #include <QRect>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 namespace pixmoth {
 

@@ -4,7 +4,7 @@
 
 #include <sys/stat.h>
 
-#include "imaging/Error.h"
+#include "imaging/bitmap/Error.h"
 
 namespace pixmoth {
 

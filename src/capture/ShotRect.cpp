@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "document/Selection.h"
-#include "imaging/Error.h"
+#include "imaging/bitmap/Error.h"
 
 namespace pixmoth {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // Rectangles of the capture overlay. They hold corners as the user dragged them
 // (any order) in screen pixels; the outline of an ordered rectangle covers

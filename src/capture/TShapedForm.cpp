@@ -4,7 +4,7 @@
 #include <QPainter>
 
 #include "capture/RegionData.h"
-#include "imaging/Error.h"
+#include "imaging/bitmap/Error.h"
 
 namespace pixmoth {
 

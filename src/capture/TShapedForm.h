@@ -9,7 +9,7 @@
 #include <QRegion>
 #include <QWidget>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 namespace pixmoth {
 

@@ -5,7 +5,7 @@
 #include <QWidget>
 
 #include "capture/TEraseF.h"
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 class QToolButton;
 

@@ -6,8 +6,8 @@
 
 #include "capture/ShotNames.h"
 #include "capture/ShotRect.h"
-#include "imaging/Error.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/codecs/JpegCodec.h"
 #include "platform/Environment.h"
 #include "platform/ProgramDirectory.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // The shot routine shared by the capture overlay and pixmoth-cli: the screen has
 // been grabbed elsewhere into a bitmap whose pixel (0, 0) is the screen's

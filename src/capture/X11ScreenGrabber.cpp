@@ -11,7 +11,7 @@
 #include <xcb/xcb.h>
 
 #include "capture/XcbShmReader.h"
-#include "imaging/Error.h"
+#include "imaging/bitmap/Error.h"
 
 namespace pixmoth {
 

@@ -4,7 +4,7 @@
 
 #include <xcb/xcb.h>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 namespace pixmoth {
 

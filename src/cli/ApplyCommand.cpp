@@ -3,8 +3,8 @@
 
 #include "cli/Commands.h"
 #include "cli/Operations.h"
-#include "imaging/Error.h"
-#include "imaging/PictureFile.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/codecs/PictureFile.h"
 
 namespace pixmoth::cli {
 

@@ -1,5 +1,5 @@
 #include "cli/Operations.h"
-#include "imaging/ColourEffects.h"
+#include "imaging/effects/ColourEffects.h"
 
 namespace pixmoth::cli {
 

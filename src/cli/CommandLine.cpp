@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "imaging/Error.h"
+#include "imaging/bitmap/Error.h"
 
 namespace pixmoth::cli {
 

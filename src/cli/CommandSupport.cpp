@@ -2,9 +2,9 @@
 #include <string>
 
 #include "cli/Commands.h"
-#include "imaging/Error.h"
-#include "imaging/PictureFile.h"
-#include "imaging/Random.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/codecs/PictureFile.h"
+#include "imaging/bitmap/Random.h"
 
 namespace pixmoth::cli {
 

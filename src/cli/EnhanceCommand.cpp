@@ -1,9 +1,9 @@
 #include <string>
 
 #include "cli/Commands.h"
-#include "imaging/EnhancementTable.h"
-#include "imaging/Error.h"
-#include "imaging/PictureFile.h"
+#include "imaging/effects/EnhancementTable.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/codecs/PictureFile.h"
 
 namespace pixmoth::cli {
 

@@ -1,9 +1,9 @@
 #include <iostream>
 #include <string>
 
-#include "app/IniStuff.h"
+#include "settings/IniStuff.h"
 #include "cli/Commands.h"
-#include "imaging/Error.h"
+#include "imaging/bitmap/Error.h"
 
 namespace pixmoth::cli {
 

@@ -1,8 +1,8 @@
 #include "cli/Operations.h"
-#include "imaging/BlurEffects.h"
-#include "imaging/EdgeEffects.h"
-#include "imaging/RippleEffects.h"
-#include "imaging/TileEffects.h"
+#include "imaging/effects/BlurEffects.h"
+#include "imaging/effects/EdgeEffects.h"
+#include "imaging/effects/RippleEffects.h"
+#include "imaging/effects/TileEffects.h"
 
 namespace pixmoth::cli {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // The picture operations `pixmoth-cli apply` can run, by function name.
 namespace pixmoth::cli {

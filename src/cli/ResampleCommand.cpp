@@ -1,9 +1,9 @@
 #include <string>
 
 #include "cli/Commands.h"
-#include "imaging/Error.h"
-#include "imaging/PictureFile.h"
-#include "imaging/Resample.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/codecs/PictureFile.h"
+#include "imaging/resample/Resample.h"
 
 namespace pixmoth::cli {
 

@@ -10,7 +10,7 @@
 #include "capture/TakeShot.h"
 #include "cli/Commands.h"
 #include "document/Selection.h"
-#include "imaging/Error.h"
+#include "imaging/bitmap/Error.h"
 #include "platform/Environment.h"
 
 namespace pixmoth::cli {

@@ -1,5 +1,5 @@
 #include "cli/Commands.h"
-#include "imaging/Error.h"
+#include "imaging/bitmap/Error.h"
 
 namespace pixmoth::cli {
 

@@ -1,5 +1,5 @@
 #include "cli/Operations.h"
-#include "imaging/Transforms.h"
+#include "imaging/effects/Transforms.h"
 
 namespace pixmoth::cli {
 

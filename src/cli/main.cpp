@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
-#include "imaging/Error.h"
+#include "imaging/bitmap/Error.h"
 
 namespace pixmoth::cli {
 

@@ -5,7 +5,7 @@
 #include <deque>
 #include <functional>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 namespace pixmoth {
 

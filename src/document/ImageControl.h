@@ -5,7 +5,7 @@
 #include <QImage>
 #include <QWidget>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 namespace pixmoth {
 

@@ -1,6 +1,6 @@
 #include "document/SaveNames.h"
 
-#include "imaging/PictureFile.h"
+#include "imaging/codecs/PictureFile.h"
 
 namespace pixmoth {
 

@@ -9,7 +9,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "app/IniStuff.h"
+#include "settings/IniStuff.h"
 #include "app/TForm1.h"
 #include "document/DocumentPlacement.h"
 #include "document/ImageControl.h"
@@ -17,7 +17,7 @@
 #include "document/Selection.h"
 #include "document/ToolCommands.h"
 #include "document/ZoomSteps.h"
-#include "imaging/PictureFile.h"
+#include "imaging/codecs/PictureFile.h"
 #include "platform/Commands.h"
 #include "platform/Interaction.h"
 #include "platform/Paths.h"

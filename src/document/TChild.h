@@ -5,7 +5,7 @@
 #include <QString>
 
 #include "document/EditHistory.h"
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 class QAction;
 class QMenu;

@@ -1,8 +1,8 @@
 #include "document/ToolCommands.h"
 
-#include "imaging/ColourEffects.h"
-#include "imaging/EdgeEffects.h"
-#include "imaging/Transforms.h"
+#include "imaging/effects/ColourEffects.h"
+#include "imaging/effects/EdgeEffects.h"
+#include "imaging/effects/Transforms.h"
 
 namespace pixmoth {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 namespace pixmoth {
 

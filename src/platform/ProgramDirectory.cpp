@@ -6,7 +6,7 @@
 
 #include <unistd.h>
 
-#include "imaging/Error.h"
+#include "imaging/bitmap/Error.h"
 #include "platform/Paths.h"
 
 namespace pixmoth {

@@ -1,6 +1,6 @@
-#include "app/IniDocument.h"
+#include "settings/IniDocument.h"
 
-#include "imaging/Error.h"
+#include "imaging/bitmap/Error.h"
 
 namespace pixmoth {
 

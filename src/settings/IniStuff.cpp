@@ -1,4 +1,4 @@
-#include "app/IniStuff.h"
+#include "settings/IniStuff.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -9,9 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/IniDocument.h"
-#include "imaging/Error.h"
-#include "imaging/FileIO.h"
+#include "settings/IniDocument.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/codecs/FileIO.h"
 
 namespace pixmoth {
 

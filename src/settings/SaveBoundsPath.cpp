@@ -1,8 +1,8 @@
-#include "app/SaveBoundsPath.h"
+#include "settings/SaveBoundsPath.h"
 
 #include <sys/stat.h>
 
-#include "app/IniStuff.h"
+#include "settings/IniStuff.h"
 
 namespace pixmoth {
 

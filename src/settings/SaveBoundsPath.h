@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // The file side of TSaveBounds: which settings file a window's bounds live in,
 // and reading and writing them. The widget side only moves the rectangle in and

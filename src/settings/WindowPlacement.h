@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/SaveBoundsPath.h"
+#include "settings/SaveBoundsPath.h"
 
 namespace pixmoth {
 

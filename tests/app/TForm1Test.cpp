@@ -9,14 +9,14 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include "app/IniStuff.h"
+#include "settings/IniStuff.h"
 #include "app/TForm1.h"
 #include "app/TSaveBounds.h"
 #include "app/WidgetTestSupport.h"
 #include "document/ImageControl.h"
 #include "document/TChild.h"
-#include "imaging/BmpCodec.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/codecs/BmpCodec.h"
+#include "imaging/codecs/JpegCodec.h"
 
 namespace pixmoth {
 

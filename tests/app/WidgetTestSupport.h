@@ -11,7 +11,7 @@
 
 #include "FakeEnvironment.h"
 #include "app/PixmothApplication.h"
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 #include "platform/Interaction.h"
 
 // Support for the widget tests: an interaction that answers from a script and

@@ -6,7 +6,7 @@
 #include <QtTest>
 
 #include "CaptureTestSupport.h"
-#include "app/IniStuff.h"
+#include "settings/IniStuff.h"
 #include "app/TForm1.h"
 #include "capture/PanelSkin.h"
 #include "capture/RubberBand.h"
@@ -14,8 +14,8 @@
 #include "capture/TShapedForm.h"
 #include "capture/TStartF.h"
 #include "document/TChild.h"
-#include "imaging/FileIO.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/codecs/FileIO.h"
+#include "imaging/codecs/JpegCodec.h"
 
 namespace pixmoth {
 

@@ -16,7 +16,7 @@
 
 #include <QImage>
 
-#include "imaging/JpegCodec.h"
+#include "imaging/codecs/JpegCodec.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "capture/PanelOutline.h"
 #include "capture/RegionData.h"
-#include "imaging/Error.h"
+#include "imaging/bitmap/Error.h"
 
 namespace pixmoth {
 namespace {

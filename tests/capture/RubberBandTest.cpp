@@ -2,7 +2,7 @@
 
 #include "TestPictures.h"
 #include "capture/RubberBand.h"
-#include "imaging/Error.h"
+#include "imaging/bitmap/Error.h"
 
 namespace pixmoth {
 namespace {

@@ -6,7 +6,7 @@
 #include "TempDir.h"
 #include "capture/ShotNames.h"
 #include "capture/ShotRect.h"
-#include "imaging/Error.h"
+#include "imaging/bitmap/Error.h"
 
 namespace pixmoth {
 namespace {

@@ -6,9 +6,9 @@
 #include "TempDir.h"
 #include "TestPictures.h"
 #include "capture/TakeShot.h"
-#include "imaging/Error.h"
-#include "imaging/FileIO.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/codecs/FileIO.h"
+#include "imaging/codecs/JpegCodec.h"
 
 namespace pixmoth {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "TestPictures.h"
 #include "document/EditHistory.h"
-#include "imaging/Transforms.h"
+#include "imaging/effects/Transforms.h"
 
 namespace pixmoth {
 namespace {

@@ -15,17 +15,17 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "app/IniStuff.h"
+#include "settings/IniStuff.h"
 #include "app/TForm1.h"
 #include "app/WidgetTestSupport.h"
 #include "document/ImageControl.h"
 #include "document/Selection.h"
 #include "document/TChild.h"
 #include "document/ToolCommands.h"
-#include "imaging/BmpCodec.h"
-#include "imaging/ColourEffects.h"
-#include "imaging/FileIO.h"
-#include "imaging/PictureFile.h"
+#include "imaging/codecs/BmpCodec.h"
+#include "imaging/effects/ColourEffects.h"
+#include "imaging/codecs/FileIO.h"
+#include "imaging/codecs/PictureFile.h"
 
 namespace pixmoth {
 

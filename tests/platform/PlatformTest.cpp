@@ -17,7 +17,7 @@
 
 #include "FakeEnvironment.h"
 #include "TempDir.h"
-#include "imaging/Error.h"
+#include "imaging/bitmap/Error.h"
 #include "platform/DisplayPlatform.h"
 #include "platform/PaintProgram.h"
 #include "platform/Paths.h"

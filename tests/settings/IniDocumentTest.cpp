@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/IniDocument.h"
-#include "imaging/Error.h"
+#include "settings/IniDocument.h"
+#include "imaging/bitmap/Error.h"
 
 namespace pixmoth {
 namespace {

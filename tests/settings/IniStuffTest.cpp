@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include "TempDir.h"
-#include "app/IniStuff.h"
-#include "imaging/Error.h"
+#include "settings/IniStuff.h"
+#include "imaging/bitmap/Error.h"
 
 namespace pixmoth {
 namespace {

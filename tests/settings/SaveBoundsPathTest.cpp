@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "TempDir.h"
-#include "app/SaveBoundsPath.h"
+#include "settings/SaveBoundsPath.h"
 
 namespace pixmoth {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/WindowPlacement.h"
+#include "settings/WindowPlacement.h"
 
 namespace pixmoth {
 namespace {

@@ -13,9 +13,9 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchPictures.h"
-#include "imaging/Bitmap.h"
-#include "imaging/BmpCodec.h"
-#include "imaging/FileIO.h"
+#include "imaging/bitmap/Bitmap.h"
+#include "imaging/codecs/BmpCodec.h"
+#include "imaging/codecs/FileIO.h"
 
 namespace pixmoth {
 namespace {

@@ -1,7 +1,7 @@
 // JPEG encoding and decoding of a 4000 x 3000 picture, in process, timed as the
 // peer's own benchmark times it (wall time, pixels per second). The picture
 // comes from PIXMOTH_JPEG_BENCH_PPM (a binary 8-bit PPM) and the JPEG to decode
-// from PIXMOTH_JPEG_BENCH_JPG, so bench/jpeg_vs_tjbench.sh can hand both sides
+// from PIXMOTH_JPEG_BENCH_JPG, so bench/imaging/codecs/jpeg_vs_tjbench.sh can hand both sides
 // the same files; without them a smooth synthetic picture is used.
 #include <cctype>
 #include <cstdint>
@@ -14,8 +14,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "imaging/Bitmap.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/bitmap/Bitmap.h"
+#include "imaging/codecs/JpegCodec.h"
 
 namespace pixmoth {
 namespace {

@@ -3,14 +3,14 @@
 # (build/bench/bench_jpeg) against libjpeg-turbo's own tjbench on the same files,
 # in alternating rounds; prints the median speed of each side and the median of
 # the rounds' ratios.
-#   bench/jpeg_vs_tjbench.sh [ROUNDS] [SECONDS_PER_MEASUREMENT]   (default 5 rounds, 5 s)
+#   bench/imaging/codecs/jpeg_vs_tjbench.sh [ROUNDS] [SECONDS_PER_MEASUREMENT]   (default 5 rounds, 5 s)
 #
 # Like with like: the program encodes with libjpeg's default accurate integer DCT
 # and decodes with fancy upsampling, so tjbench runs with -accuratedct (its
 # compressor otherwise uses the fast DCT) and without -fastupsample; both work
 # on BGR rows top-down at quality 90, 4:2:0, and time wall clock per picture.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../../.."
 rounds=${1:-5}
 seconds=${2:-5}
 bench=build/bench/bench_jpeg

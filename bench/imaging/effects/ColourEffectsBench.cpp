@@ -10,10 +10,10 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchPictures.h"
-#include "imaging/Bitmap.h"
-#include "imaging/ColourEffects.h"
-#include "imaging/ColourKernels.h"
-#include "imaging/Random.h"
+#include "imaging/bitmap/Bitmap.h"
+#include "imaging/effects/ColourEffects.h"
+#include "imaging/effects/ColourKernels.h"
+#include "imaging/bitmap/Random.h"
 
 namespace pixmoth {
 namespace {

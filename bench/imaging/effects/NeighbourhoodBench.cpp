@@ -14,11 +14,11 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchPictures.h"
-#include "imaging/Bitmap.h"
-#include "imaging/BlurEffects.h"
-#include "imaging/EdgeEffects.h"
-#include "imaging/RippleEffects.h"
-#include "imaging/TileEffects.h"
+#include "imaging/bitmap/Bitmap.h"
+#include "imaging/effects/BlurEffects.h"
+#include "imaging/effects/EdgeEffects.h"
+#include "imaging/effects/RippleEffects.h"
+#include "imaging/effects/TileEffects.h"
 
 namespace pixmoth {
 namespace {

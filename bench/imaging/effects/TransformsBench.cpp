@@ -6,9 +6,9 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchPictures.h"
-#include "imaging/Bitmap.h"
-#include "imaging/TransformKernels.h"
-#include "imaging/Transforms.h"
+#include "imaging/bitmap/Bitmap.h"
+#include "imaging/effects/TransformKernels.h"
+#include "imaging/effects/Transforms.h"
 
 namespace pixmoth {
 namespace {

@@ -3,7 +3,7 @@
 24-bit picture, with Pillow's grey scale (Image.convert("L")) as a peer, and
 prints a table of medians and ratios.
 
-    bench/colour_effects.py [BENCH_BINARY] [--rounds N] [--filter REGEX]
+    bench/imaging/effects/colour_effects.py [BENCH_BINARY] [--rounds N] [--filter REGEX]
 
 BENCH_BINARY defaults to build/bench/bench_colour_effects. Each round runs the
 benchmark program (every effect and the memcpy baseline, 3 repetitions each)

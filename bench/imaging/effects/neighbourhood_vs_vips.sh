@@ -2,7 +2,7 @@
 # GaussianBlur with amount 1 (two SplitBlur(3) passes) against libvips'
 # `gaussblur 1` on the same 4000 x 3000 picture, in the same run.
 #
-#   bench/neighbourhood_vs_vips.sh [BUILD_DIR] [ROUNDS]
+#   bench/imaging/effects/neighbourhood_vs_vips.sh [BUILD_DIR] [ROUNDS]
 #
 # vips runs single-threaded (VIPS_CONCURRENCY=1) on its own .v format; its
 # start-up, reading and writing are taken out by subtracting a `vips copy` of the

@@ -1,5 +1,5 @@
 // ResampleBitmap on the four sizes the peers are compared on (see
-// bench/resample_peers.sh), once per instruction-set path. The destination is
+// bench/imaging/resample/resample_peers.sh), once per instruction-set path. The destination is
 // allocated before timing, as the dialogs and the icon converter size theirs
 // before the call.
 //
@@ -16,8 +16,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "imaging/Bitmap.h"
-#include "imaging/Resample.h"
+#include "imaging/bitmap/Bitmap.h"
+#include "imaging/resample/Resample.h"
 
 namespace pixmoth {
 namespace {

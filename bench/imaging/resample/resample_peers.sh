@@ -7,7 +7,7 @@
 # For the command-line peers the start-up of the same command on the same file
 # with a trivial operation (an 8 x 8 crop) is measured too and subtracted.
 #
-# Usage: bench/resample_peers.sh [BUILD_DIR] [RUNS]
+# Usage: bench/imaging/resample/resample_peers.sh [BUILD_DIR] [RUNS]
 #   BUILD_DIR  a build with -DPIXMOTH_BUILD_BENCH=ON (default: build)
 #   RUNS       timed runs per command (default 7); medians are reported
 #
@@ -15,7 +15,7 @@
 # the one thread; wall times are printed beside it. Megapixels/s counts source
 # pixels for shrinking and destination pixels for enlarging.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../../.."
 build=${1:-build}
 runs=${2:-7}
 

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "imaging/Error.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/codecs/JpegCodec.h"
 
 namespace {
 

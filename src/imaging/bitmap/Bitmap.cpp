@@ -1,4 +1,4 @@
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,9 +7,9 @@
 #include <string>
 #include <utility>
 
-#include "imaging/Error.h"
-#include "imaging/HalftonePalette.h"
-#include "imaging/PixelMemory.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/bitmap/HalftonePalette.h"
+#include "imaging/bitmap/PixelMemory.h"
 
 namespace pixmoth {
 

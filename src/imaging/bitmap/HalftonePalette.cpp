@@ -1,4 +1,4 @@
-#include "imaging/HalftonePalette.h"
+#include "imaging/bitmap/HalftonePalette.h"
 
 #include <algorithm>
 #include <array>

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 namespace pixmoth {
 

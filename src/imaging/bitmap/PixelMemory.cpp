@@ -1,4 +1,4 @@
-#include "imaging/PixelMemory.h"
+#include "imaging/bitmap/PixelMemory.h"
 
 #include <cstdlib>
 #include <cstring>

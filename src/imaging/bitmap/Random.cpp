@@ -1,4 +1,4 @@
-#include "imaging/Random.h"
+#include "imaging/bitmap/Random.h"
 
 #include <chrono>
 

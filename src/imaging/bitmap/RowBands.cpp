@@ -1,4 +1,4 @@
-#include "imaging/RowBands.h"
+#include "imaging/bitmap/RowBands.h"
 
 #include <algorithm>
 #include <thread>

@@ -1,15 +1,15 @@
-#include "imaging/BmpCodec.h"
+#include "imaging/codecs/BmpCodec.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 #include <limits>
 
-#include "imaging/BmpHeader.h"
-#include "imaging/BmpRle.h"
-#include "imaging/Error.h"
-#include "imaging/FileIO.h"
-#include "imaging/InputFile.h"
+#include "imaging/codecs/BmpHeader.h"
+#include "imaging/codecs/BmpRle.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/codecs/FileIO.h"
+#include "imaging/codecs/InputFile.h"
 
 // Which bitmap a file becomes:
 //   1, 4, 8 bits     the same depth with the file's colour table (short tables are

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // Windows BMP files: OS/2 core and Windows info headers (V1 to V5), 1/4/8-bit
 // palettes, RLE4 and RLE8, 16 and 32 bits with or without bit fields, 24 bits,

@@ -1,10 +1,10 @@
-#include "imaging/BmpHeader.h"
+#include "imaging/codecs/BmpHeader.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstdio>
 
-#include "imaging/Error.h"
+#include "imaging/bitmap/Error.h"
 
 namespace pixmoth {
 

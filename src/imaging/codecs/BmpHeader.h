@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // The headers of a BMP file, read and checked before any pixel memory is taken.
 namespace pixmoth {

@@ -1,4 +1,4 @@
-#include "imaging/BmpRle.h"
+#include "imaging/codecs/BmpRle.h"
 
 #include <algorithm>
 #include <array>

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "imaging/Bitmap.h"
-#include "imaging/BmpHeader.h"
+#include "imaging/bitmap/Bitmap.h"
+#include "imaging/codecs/BmpHeader.h"
 
 // Run-length encoded BMP pixels: RLE8, RLE4 and OS/2's RLE24.
 namespace pixmoth {

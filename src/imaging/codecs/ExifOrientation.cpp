@@ -1,9 +1,9 @@
-#include "imaging/ExifOrientation.h"
+#include "imaging/codecs/ExifOrientation.h"
 
 #include <cstring>
 #include <utility>
 
-#include "imaging/Transforms.h"
+#include "imaging/effects/Transforms.h"
 
 namespace pixmoth {
 

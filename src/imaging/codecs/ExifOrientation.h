@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // The Exif orientation tag: how a camera's stored rows map onto the upright picture.
 namespace pixmoth {

@@ -1,4 +1,4 @@
-#include "imaging/FileIO.h"
+#include "imaging/codecs/FileIO.h"
 
 #include <cerrno>
 #include <climits>
@@ -9,8 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "imaging/Error.h"
-#include "imaging/IoVectorCursor.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/codecs/IoVectorCursor.h"
 
 namespace pixmoth {
 

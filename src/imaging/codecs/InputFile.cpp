@@ -1,4 +1,4 @@
-#include "imaging/InputFile.h"
+#include "imaging/codecs/InputFile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -7,8 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "imaging/Error.h"
-#include "imaging/IoVectorCursor.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/codecs/IoVectorCursor.h"
 
 namespace pixmoth {
 

@@ -1,4 +1,4 @@
-#include "imaging/JpegCodec.h"
+#include "imaging/codecs/JpegCodec.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -9,9 +9,9 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "imaging/Error.h"
-#include "imaging/ExifOrientation.h"
-#include "imaging/FileIO.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/codecs/ExifOrientation.h"
+#include "imaging/codecs/FileIO.h"
 
 namespace pixmoth {
 

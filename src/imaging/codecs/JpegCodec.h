@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // JPEG through libjpeg(-turbo)'s classic API.
 namespace pixmoth {

@@ -1,11 +1,11 @@
-#include "imaging/PictureFile.h"
+#include "imaging/codecs/PictureFile.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "imaging/BmpCodec.h"
-#include "imaging/Error.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/codecs/BmpCodec.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/codecs/JpegCodec.h"
 
 namespace pixmoth {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // Picture files chosen by extension, compared without regard to case.
 namespace pixmoth {

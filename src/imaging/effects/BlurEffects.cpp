@@ -1,11 +1,11 @@
-#include "imaging/BlurEffects.h"
+#include "imaging/effects/BlurEffects.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
-#include "imaging/Error.h"
+#include "imaging/bitmap/Error.h"
 
 namespace pixmoth {
 

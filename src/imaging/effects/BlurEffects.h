@@ -1,6 +1,6 @@
 #pragma once
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // Blurs that work in place row by row: rows above the current one are read with
 // their new values. Every function brings the bitmap to 24 bits first.

@@ -1,12 +1,12 @@
-#include "imaging/ColourEffects.h"
+#include "imaging/effects/ColourEffects.h"
 
 #include <cstdint>
 #include <cstdlib>
 
-#include "imaging/ColourKernels.h"
-#include "imaging/ImageMath.h"
-#include "imaging/Random.h"
-#include "imaging/RowBands.h"
+#include "imaging/effects/ColourKernels.h"
+#include "imaging/bitmap/ImageMath.h"
+#include "imaging/bitmap/Random.h"
+#include "imaging/bitmap/RowBands.h"
 
 namespace pixmoth {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // Per-pixel colour and tone effects: each output pixel depends only on the same
 // input pixel (and, for the noise, on the shared random generator). Every one

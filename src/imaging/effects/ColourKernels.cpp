@@ -1,4 +1,4 @@
-#include "imaging/ColourKernels.h"
+#include "imaging/effects/ColourKernels.h"
 
 namespace pixmoth::colour {
 

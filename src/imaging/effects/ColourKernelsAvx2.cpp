@@ -1,4 +1,4 @@
-#include "imaging/ColourKernels.h"
+#include "imaging/effects/ColourKernels.h"
 
 // x86 only; on other processors the SIMD sets do not exist and the plain one runs.
 #if defined(__x86_64__) || defined(__i386__)
@@ -7,7 +7,7 @@
 
 #include <climits>
 
-#include "imaging/Random.h"
+#include "imaging/bitmap/Random.h"
 
 // AVX2 loops, 32 pixels at a time, for the effects that need a whole pixel
 // (grey, solarize, saturation, noise). Each is exact: the double arithmetic is

@@ -1,4 +1,4 @@
-#include "imaging/ColourKernels.h"
+#include "imaging/effects/ColourKernels.h"
 
 // x86 only; elsewhere the set does not exist.
 #if defined(__x86_64__) || defined(__i386__)

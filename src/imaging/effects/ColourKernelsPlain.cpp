@@ -1,7 +1,7 @@
-#include "imaging/ColourKernels.h"
+#include "imaging/effects/ColourKernels.h"
 
-#include "imaging/ImageMath.h"
-#include "imaging/Random.h"
+#include "imaging/bitmap/ImageMath.h"
+#include "imaging/bitmap/Random.h"
 
 // The reference loops: each is the effect's formula written out per pixel. The
 // SIMD sets must match these byte for byte.

@@ -1,4 +1,4 @@
-#include "imaging/EdgeEffects.h"
+#include "imaging/effects/EdgeEffects.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // Effects that read each pixel's near neighbours in place: a pixel rewritten
 // earlier in the loop is read with its new value where the loop order says so.

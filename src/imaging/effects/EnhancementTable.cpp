@@ -1,14 +1,14 @@
-#include "imaging/EnhancementTable.h"
+#include "imaging/effects/EnhancementTable.h"
 
 #include <array>
 #include <cstdint>
 #include <limits>
 
-#include "imaging/BlurEffects.h"
-#include "imaging/ColourEffects.h"
-#include "imaging/EdgeEffects.h"
-#include "imaging/RippleEffects.h"
-#include "imaging/TileEffects.h"
+#include "imaging/effects/BlurEffects.h"
+#include "imaging/effects/ColourEffects.h"
+#include "imaging/effects/EdgeEffects.h"
+#include "imaging/effects/RippleEffects.h"
+#include "imaging/effects/TileEffects.h"
 
 namespace pixmoth {
 

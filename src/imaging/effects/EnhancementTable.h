@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // The function list of the image enhancement dialog: which effect each entry
 // runs and how the dialog's factor reaches it.

@@ -1,13 +1,13 @@
-#include "imaging/RippleEffects.h"
+#include "imaging/effects/RippleEffects.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
 
-#include "imaging/Error.h"
-#include "imaging/ImageMath.h"
-#include "imaging/Random.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/bitmap/ImageMath.h"
+#include "imaging/bitmap/Random.h"
 
 namespace pixmoth {
 

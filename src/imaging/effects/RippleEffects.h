@@ -1,6 +1,6 @@
 #pragma once
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // Effects that move pixels up or down within their column. Every function brings
 // the bitmap to 24 bits first.

@@ -1,4 +1,4 @@
-#include "imaging/TileEffects.h"
+#include "imaging/effects/TileEffects.h"
 
 #include <algorithm>
 #include <array>
@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "imaging/Error.h"
-#include "imaging/ImageMath.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/bitmap/ImageMath.h"
 
 namespace pixmoth {
 

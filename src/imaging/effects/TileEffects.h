@@ -1,6 +1,6 @@
 #pragma once
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // Block, tile and edge-blend effects. Every function brings the bitmap to 24 bits
 // first (except where it fails before changing anything).

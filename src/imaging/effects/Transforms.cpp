@@ -1,13 +1,13 @@
-#include "imaging/Transforms.h"
+#include "imaging/effects/Transforms.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <vector>
 
-#include "imaging/Error.h"
-#include "imaging/RowBands.h"
-#include "imaging/TransformKernels.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/bitmap/RowBands.h"
+#include "imaging/effects/TransformKernels.h"
 
 namespace pixmoth {
 

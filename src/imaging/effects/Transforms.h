@@ -1,6 +1,6 @@
 #pragma once
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // The six geometric operations of the Tools menu. Every one brings the bitmaps
 // it touches to 24 bits first, so any pixel format goes in and 24 bits come out.

@@ -1,4 +1,4 @@
-#include "imaging/TransformKernels.h"
+#include "imaging/effects/TransformKernels.h"
 
 #if defined(__x86_64__)
 

@@ -1,4 +1,4 @@
-#include "imaging/Resample.h"
+#include "imaging/resample/Resample.h"
 
 #include <algorithm>
 #include <climits>
@@ -9,8 +9,8 @@
 #include <new>
 #include <string>
 
-#include "imaging/Error.h"
-#include "imaging/ResamplePasses.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/resample/ResamplePasses.h"
 
 namespace pixmoth {
 

@@ -4,8 +4,8 @@
 #include <span>
 #include <vector>
 
-#include "imaging/Bitmap.h"
-#include "imaging/ResampleFilters.h"
+#include "imaging/bitmap/Bitmap.h"
+#include "imaging/resample/ResampleFilters.h"
 
 // Scaling a bitmap by separable filtering: along rows into a work picture, then
 // along columns into the destination.

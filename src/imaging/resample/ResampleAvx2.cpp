@@ -1,6 +1,6 @@
 // The resampling passes with AVX2, eight lanes (compiled with -mavx2 and
 // without FMA; see CMakeLists and ResampleVectorPasses.h).
-#include "imaging/ResampleVectorPasses.h"
+#include "imaging/resample/ResampleVectorPasses.h"
 
 namespace pixmoth::resample {
 

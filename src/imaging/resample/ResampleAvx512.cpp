@@ -9,7 +9,7 @@
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
-#include "imaging/ResampleVectorPasses.h"
+#include "imaging/resample/ResampleVectorPasses.h"
 
 namespace pixmoth::resample {
 

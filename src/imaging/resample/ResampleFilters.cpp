@@ -1,4 +1,4 @@
-#include "imaging/ResampleFilters.h"
+#include "imaging/resample/ResampleFilters.h"
 
 #include <cmath>
 #include <cstddef>

@@ -4,7 +4,7 @@
 // any single sum.
 #include <cmath>
 
-#include "imaging/ResamplePasses.h"
+#include "imaging/resample/ResamplePasses.h"
 
 namespace pixmoth::resample {
 

@@ -26,7 +26,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "imaging/ResamplePasses.h"
+#include "imaging/resample/ResamplePasses.h"
 
 namespace pixmoth::resample {
 

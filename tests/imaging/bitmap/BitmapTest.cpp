@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "TestPictures.h"
-#include "imaging/Bitmap.h"
-#include "imaging/Error.h"
-#include "imaging/HalftonePalette.h"
-#include "imaging/Random.h"
+#include "imaging/bitmap/Bitmap.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/bitmap/HalftonePalette.h"
+#include "imaging/bitmap/Random.h"
 
 namespace pixmoth {
 namespace {

@@ -7,8 +7,8 @@
 #include "BmpTestFiles.h"
 #include "TempDir.h"
 #include "TestPictures.h"
-#include "imaging/BmpCodec.h"
-#include "imaging/Error.h"
+#include "imaging/codecs/BmpCodec.h"
+#include "imaging/bitmap/Error.h"
 
 namespace pixmoth {
 namespace {

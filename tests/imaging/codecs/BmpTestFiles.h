@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // Hand-made BMP files for the codec's tests: headers are written field by field
 // so each test states exactly what its file claims.

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "JpegTestFiles.h"
-#include "imaging/ExifOrientation.h"
+#include "imaging/codecs/ExifOrientation.h"
 
 namespace pixmoth {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "imaging/IoVectorCursor.h"
+#include "imaging/codecs/IoVectorCursor.h"
 
 namespace pixmoth {
 namespace {

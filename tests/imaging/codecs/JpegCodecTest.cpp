@@ -12,8 +12,8 @@
 #include "JpegTestFiles.h"
 #include "TempDir.h"
 #include "TestPictures.h"
-#include "imaging/Error.h"
-#include "imaging/JpegCodec.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/codecs/JpegCodec.h"
 
 namespace pixmoth {
 namespace {

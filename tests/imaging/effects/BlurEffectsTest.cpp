@@ -4,7 +4,7 @@
 
 #include "EffectPictures.h"
 #include "TestPictures.h"
-#include "imaging/BlurEffects.h"
+#include "imaging/effects/BlurEffects.h"
 
 namespace pixmoth {
 namespace {

@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "TestPictures.h"
-#include "imaging/ColourKernels.h"
-#include "imaging/Random.h"
+#include "imaging/effects/ColourKernels.h"
+#include "imaging/bitmap/Random.h"
 
 // Every SIMD kernel this processor runs against the plain loops, byte for byte.
 namespace pixmoth::colour {

@@ -4,7 +4,7 @@
 
 #include "EffectPictures.h"
 #include "TestPictures.h"
-#include "imaging/EdgeEffects.h"
+#include "imaging/effects/EdgeEffects.h"
 
 namespace pixmoth {
 namespace {

@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 // Small pictures for hand-computed effect cases.
 namespace pixmoth::test {

@@ -7,13 +7,13 @@
 #include <gtest/gtest.h>
 
 #include "TestPictures.h"
-#include "imaging/BlurEffects.h"
-#include "imaging/ColourEffects.h"
-#include "imaging/EdgeEffects.h"
-#include "imaging/EnhancementTable.h"
-#include "imaging/Random.h"
-#include "imaging/RippleEffects.h"
-#include "imaging/TileEffects.h"
+#include "imaging/effects/BlurEffects.h"
+#include "imaging/effects/ColourEffects.h"
+#include "imaging/effects/EdgeEffects.h"
+#include "imaging/effects/EnhancementTable.h"
+#include "imaging/bitmap/Random.h"
+#include "imaging/effects/RippleEffects.h"
+#include "imaging/effects/TileEffects.h"
 
 namespace pixmoth {
 namespace {

@@ -8,11 +8,11 @@
 #include <gtest/gtest.h>
 
 #include "TestPictures.h"
-#include "imaging/BlurEffects.h"
-#include "imaging/EdgeEffects.h"
-#include "imaging/Error.h"
-#include "imaging/RippleEffects.h"
-#include "imaging/TileEffects.h"
+#include "imaging/effects/BlurEffects.h"
+#include "imaging/effects/EdgeEffects.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/effects/RippleEffects.h"
+#include "imaging/effects/TileEffects.h"
 
 namespace pixmoth {
 namespace {

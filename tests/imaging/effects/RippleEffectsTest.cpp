@@ -6,9 +6,9 @@
 
 #include "EffectPictures.h"
 #include "TestPictures.h"
-#include "imaging/Error.h"
-#include "imaging/Random.h"
-#include "imaging/RippleEffects.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/bitmap/Random.h"
+#include "imaging/effects/RippleEffects.h"
 
 namespace pixmoth {
 namespace {

@@ -7,8 +7,8 @@
 
 #include "EffectPictures.h"
 #include "TestPictures.h"
-#include "imaging/Error.h"
-#include "imaging/TileEffects.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/effects/TileEffects.h"
 
 namespace pixmoth {
 namespace {

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "imaging/TransformKernels.h"
+#include "imaging/effects/TransformKernels.h"
 
 // The kernels against their contracts at the edges of memory: each range lies
 // flush against an inaccessible page, so a load or store one byte too far

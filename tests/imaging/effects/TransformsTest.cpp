@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "TestPictures.h"
-#include "imaging/TransformKernels.h"
-#include "imaging/Transforms.h"
+#include "imaging/effects/TransformKernels.h"
+#include "imaging/effects/Transforms.h"
 
 namespace pixmoth {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "imaging/ResampleFilters.h"
+#include "imaging/resample/ResampleFilters.h"
 
 namespace pixmoth {
 namespace {

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "imaging/Bitmap.h"
-#include "imaging/ImageMath.h"
-#include "imaging/ResampleFilters.h"
+#include "imaging/bitmap/Bitmap.h"
+#include "imaging/bitmap/ImageMath.h"
+#include "imaging/resample/ResampleFilters.h"
 
 // ResampleBitmap written out loop for loop in the order the algorithm is
 // stated, scalar and slow, to check the fast passes against byte for byte. It

@@ -8,8 +8,8 @@
 
 #include "ResampleReference.h"
 #include "TestPictures.h"
-#include "imaging/Error.h"
-#include "imaging/Resample.h"
+#include "imaging/bitmap/Error.h"
+#include "imaging/resample/Resample.h"
 
 namespace pixmoth {
 namespace {
