@@ -12,8 +12,8 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include "settings/IniDocument.h"
 #include "imaging/bitmap/Error.h"
+#include "settings/IniDocument.h"
 
 namespace {
 

@@ -19,7 +19,6 @@
 
 #include <sys/stat.h>
 
-#include "settings/IniStuff.h"
 #include "app/TSaveBounds.h"
 #include "capture/TStartF.h"
 #include "document/DocumentPlacement.h"
@@ -35,6 +34,7 @@
 #include "platform/QtPaths.h"
 #include "platform/StatusPanel.h"
 #include "platform/WaitCursor.h"
+#include "settings/IniStuff.h"
 
 namespace pixmoth {
 

@@ -6,10 +6,10 @@
 #include <QScreen>
 #include <QWidget>
 
-#include "settings/WindowPlacement.h"
 #include "platform/Environment.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/QtPaths.h"
+#include "settings/WindowPlacement.h"
 
 namespace pixmoth {
 

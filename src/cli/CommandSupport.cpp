@@ -3,8 +3,8 @@
 
 #include "cli/Commands.h"
 #include "imaging/bitmap/Error.h"
-#include "imaging/codecs/PictureFile.h"
 #include "imaging/bitmap/Random.h"
+#include "imaging/codecs/PictureFile.h"
 
 namespace pixmoth::cli {
 

@@ -1,9 +1,9 @@
 #include <string>
 
 #include "cli/Commands.h"
-#include "imaging/effects/EnhancementTable.h"
 #include "imaging/bitmap/Error.h"
 #include "imaging/codecs/PictureFile.h"
+#include "imaging/effects/EnhancementTable.h"
 
 namespace pixmoth::cli {
 

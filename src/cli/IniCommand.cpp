@@ -1,9 +1,9 @@
 #include <iostream>
 #include <string>
 
-#include "settings/IniStuff.h"
 #include "cli/Commands.h"
 #include "imaging/bitmap/Error.h"
+#include "settings/IniStuff.h"
 
 namespace pixmoth::cli {
 

@@ -9,7 +9,6 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "settings/IniStuff.h"
 #include "app/TForm1.h"
 #include "document/DocumentPlacement.h"
 #include "document/ImageControl.h"
@@ -24,6 +23,7 @@
 #include "platform/QtPaths.h"
 #include "platform/StatusPanel.h"
 #include "platform/WaitCursor.h"
+#include "settings/IniStuff.h"
 
 namespace pixmoth {
 

@@ -9,9 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "settings/IniDocument.h"
 #include "imaging/bitmap/Error.h"
 #include "imaging/codecs/FileIO.h"
+#include "settings/IniDocument.h"
 
 namespace pixmoth {
 

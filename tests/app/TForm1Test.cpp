@@ -9,7 +9,6 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include "settings/IniStuff.h"
 #include "app/TForm1.h"
 #include "app/TSaveBounds.h"
 #include "app/WidgetTestSupport.h"
@@ -17,6 +16,7 @@
 #include "document/TChild.h"
 #include "imaging/codecs/BmpCodec.h"
 #include "imaging/codecs/JpegCodec.h"
+#include "settings/IniStuff.h"
 
 namespace pixmoth {
 

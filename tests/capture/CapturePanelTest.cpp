@@ -6,7 +6,6 @@
 #include <QtTest>
 
 #include "CaptureTestSupport.h"
-#include "settings/IniStuff.h"
 #include "app/TForm1.h"
 #include "capture/PanelSkin.h"
 #include "capture/RubberBand.h"
@@ -16,6 +15,7 @@
 #include "document/TChild.h"
 #include "imaging/codecs/FileIO.h"
 #include "imaging/codecs/JpegCodec.h"
+#include "settings/IniStuff.h"
 
 namespace pixmoth {
 

@@ -9,15 +9,15 @@
 #include "TempDir.h"
 #include "TestPictures.h"
 #include "cli/CliRunner.h"
+#include "imaging/bitmap/Random.h"
 #include "imaging/codecs/BmpCodec.h"
+#include "imaging/codecs/JpegCodec.h"
 #include "imaging/effects/ColourEffects.h"
 #include "imaging/effects/EnhancementTable.h"
-#include "imaging/codecs/JpegCodec.h"
-#include "imaging/bitmap/Random.h"
-#include "imaging/resample/Resample.h"
-#include "imaging/resample/ResampleFilters.h"
 #include "imaging/effects/TileEffects.h"
 #include "imaging/effects/Transforms.h"
+#include "imaging/resample/Resample.h"
+#include "imaging/resample/ResampleFilters.h"
 
 namespace pixmoth {
 namespace {

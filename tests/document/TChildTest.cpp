@@ -15,7 +15,6 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "settings/IniStuff.h"
 #include "app/TForm1.h"
 #include "app/WidgetTestSupport.h"
 #include "document/ImageControl.h"
@@ -23,9 +22,10 @@
 #include "document/TChild.h"
 #include "document/ToolCommands.h"
 #include "imaging/codecs/BmpCodec.h"
-#include "imaging/effects/ColourEffects.h"
 #include "imaging/codecs/FileIO.h"
 #include "imaging/codecs/PictureFile.h"
+#include "imaging/effects/ColourEffects.h"
+#include "settings/IniStuff.h"
 
 namespace pixmoth {
 

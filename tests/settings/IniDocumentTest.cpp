@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/IniDocument.h"
 #include "imaging/bitmap/Error.h"
+#include "settings/IniDocument.h"
 
 namespace pixmoth {
 namespace {

@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include "TempDir.h"
-#include "settings/IniStuff.h"
 #include "imaging/bitmap/Error.h"
+#include "settings/IniStuff.h"
 
 namespace pixmoth {
 namespace {

@@ -11,9 +11,9 @@
 
 #include "BenchPictures.h"
 #include "imaging/bitmap/Bitmap.h"
+#include "imaging/bitmap/Random.h"
 #include "imaging/effects/ColourEffects.h"
 #include "imaging/effects/ColourKernels.h"
-#include "imaging/bitmap/Random.h"
 
 namespace pixmoth {
 namespace {

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "imaging/codecs/BmpCodec.h"
 #include "imaging/bitmap/Error.h"
+#include "imaging/codecs/BmpCodec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <limits>
 
+#include "imaging/bitmap/Error.h"
 #include "imaging/codecs/BmpHeader.h"
 #include "imaging/codecs/BmpRle.h"
-#include "imaging/bitmap/Error.h"
 #include "imaging/codecs/FileIO.h"
 #include "imaging/codecs/InputFile.h"
 

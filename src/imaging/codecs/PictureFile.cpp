@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "imaging/codecs/BmpCodec.h"
 #include "imaging/bitmap/Error.h"
+#include "imaging/codecs/BmpCodec.h"
 #include "imaging/codecs/JpegCodec.h"
 
 namespace pixmoth {

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "imaging/effects/ColourKernels.h"
 #include "imaging/bitmap/ImageMath.h"
 #include "imaging/bitmap/Random.h"
 #include "imaging/bitmap/RowBands.h"
+#include "imaging/effects/ColourKernels.h"
 
 namespace pixmoth {
 

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "imaging/codecs/BmpCodec.h"
 #include "imaging/bitmap/Error.h"
+#include "imaging/codecs/BmpCodec.h"
 
 // The BMP Suite's generated files (shared corpus, not part of the project).
 namespace pixmoth {

@@ -7,8 +7,8 @@
 #include "BmpTestFiles.h"
 #include "TempDir.h"
 #include "TestPictures.h"
-#include "imaging/codecs/BmpCodec.h"
 #include "imaging/bitmap/Error.h"
+#include "imaging/codecs/BmpCodec.h"
 
 namespace pixmoth {
 namespace {

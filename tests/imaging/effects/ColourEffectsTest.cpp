@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "TestPictures.h"
-#include "imaging/effects/ColourEffects.h"
 #include "imaging/bitmap/Random.h"
+#include "imaging/effects/ColourEffects.h"
 
 namespace pixmoth {
 namespace {

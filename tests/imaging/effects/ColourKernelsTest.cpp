@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "TestPictures.h"
-#include "imaging/effects/ColourKernels.h"
 #include "imaging/bitmap/Random.h"
+#include "imaging/effects/ColourKernels.h"
 
 // Every SIMD kernel this processor runs against the plain loops, byte for byte.
 namespace pixmoth::colour {

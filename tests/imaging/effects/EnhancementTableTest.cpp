@@ -7,11 +7,11 @@
 #include <gtest/gtest.h>
 
 #include "TestPictures.h"
+#include "imaging/bitmap/Random.h"
 #include "imaging/effects/BlurEffects.h"
 #include "imaging/effects/ColourEffects.h"
 #include "imaging/effects/EdgeEffects.h"
 #include "imaging/effects/EnhancementTable.h"
-#include "imaging/bitmap/Random.h"
 #include "imaging/effects/RippleEffects.h"
 #include "imaging/effects/TileEffects.h"
 

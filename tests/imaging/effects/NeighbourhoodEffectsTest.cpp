@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "TestPictures.h"
+#include "imaging/bitmap/Error.h"
 #include "imaging/effects/BlurEffects.h"
 #include "imaging/effects/EdgeEffects.h"
-#include "imaging/bitmap/Error.h"
 #include "imaging/effects/RippleEffects.h"
 #include "imaging/effects/TileEffects.h"
 
