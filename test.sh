@@ -8,6 +8,7 @@ scripts/deps.sh test
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DPIXMOTH_BUILD_BENCH=ON >/dev/null
 cmake --build build -j2
 scripts/check-format.sh
+scripts/check-layers.sh
 (cd build && ctest --output-on-failure --no-tests=error -j2)
 
 # The file readers' fuzz targets replay their corpora under the address and
