@@ -1,6 +1,6 @@
 #pragma once
 
-#include "imaging/Bitmap.h"
+#include "imaging/bitmap/Bitmap.h"
 
 namespace pixmoth {
 
