@@ -22,6 +22,8 @@ public:
     // Names found on PATH, each at "/fake/bin/" + name.
     std::set<std::string> programs;
     std::vector<Start> started;
+    // Whether started programs start (StartDetached) and end well (StartWatched).
+    bool programsSucceed = true;
 
     std::optional<std::string> Variable(const std::string& name) const override {
         const auto found = variables.find(name);
@@ -36,7 +38,12 @@ public:
     bool StartDetached(const std::string& program,
                        const std::vector<std::string>& arguments) override {
         started.push_back({program, arguments});
-        return true;
+        return programsSucceed;
+    }
+    void StartWatched(const std::string& program, const std::vector<std::string>& arguments,
+                      std::function<void(bool succeeded)> finished) override {
+        started.push_back({program, arguments});
+        finished(programsSucceed);
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -32,6 +33,7 @@
 #include "platform/Paths.h"
 #include "platform/ProgramDirectory.h"
 #include "platform/QtPaths.h"
+#include "platform/Shortcuts.h"
 #include "platform/StatusPanel.h"
 #include "platform/WaitCursor.h"
 #include "settings/IniStuff.h"
@@ -45,6 +47,9 @@ const char* const kOpenFilter = "All pictures (*.jpg *.jpeg *.bmp *.ico *.wmf *.
                                 "Bitmaps (*.bmp);;"
                                 "Icons (*.ico);;"
                                 "Metafiles (*.wmf *.emf)";
+
+// Marks the entries of a Window menu that name a document window.
+const char* const kDocumentEntry = "pixmothDocumentEntry";
 
 QString NameList(const QStringList& names) {
     return names.join(QStringLiteral(", "));
@@ -86,6 +91,10 @@ TForm1::TForm1(QWidget* parent)
 
     BuildMenus();
     BuildToolBar();
+    SetStandardShortcuts(this, true);
+    // The menus of an active document replace these, and their keys with
+    // them; quitting keeps its key, which no document command uses.
+    addAction(Command(QStringLiteral("Exit1Click")));
     setAcceptDrops(true);
 }
 
@@ -125,6 +134,8 @@ void TForm1::BuildMenus() {
     ConnectCommand(NewCommand(this, help, QStringLiteral("Help"), QStringLiteral("Help2Click")),
                    this, &TForm1::Help2Click);
 
+    ListDocumentsIn(window);
+
     mMenus = {file, window, help};
     ShowMenus(mMenus);
 }
@@ -148,6 +159,43 @@ void TForm1::BuildToolBar() {
     ConnectCommand(edit, this, &TForm1::actEditExecute);
     toolBar->addAction(edit);
     toolBar->widgetForAction(edit)->setFixedSize(39, 38);
+}
+
+void TForm1::ListDocumentsIn(QMenu* menu) {
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+        // The entries of the last showing go; the commands above them stay.
+        for (QAction* action : menu->actions()) {
+            if (action->property(kDocumentEntry).toBool()) {
+                menu->removeAction(action);
+                delete action;
+            }
+        }
+        const QList<QMdiSubWindow*> windows = mMdiArea->subWindowList(QMdiArea::CreationOrder);
+        if (windows.isEmpty()) {
+            return;
+        }
+        menu->addSeparator()->setProperty(kDocumentEntry, true);
+        int number = 0;
+        for (QMdiSubWindow* window : windows) {
+            ++number;
+            QString caption = window->windowTitle();
+            caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+            const QString prefix = number <= 9 ? QStringLiteral("&%1 ") : QStringLiteral("%1 ");
+            QAction* entry = menu->addAction(prefix.arg(number) + caption);
+            entry->setProperty(kDocumentEntry, true);
+            entry->setCheckable(true);
+            entry->setChecked(window == mMdiArea->activeSubWindow());
+            connect(entry, &QAction::triggered, this, [this, chosen = QPointer(window)] {
+                if (chosen.isNull()) {
+                    return;
+                }
+                if (chosen->isMinimized()) {
+                    chosen->showNormal();
+                }
+                mMdiArea->setActiveSubWindow(chosen);
+            });
+        }
+    });
 }
 
 QString TForm1::StatusText() const {
@@ -395,7 +443,23 @@ void TForm1::Help2Click() {
                             static_cast<std::size_t>(text.size()));
     }
     const ProgramCall call = DesktopOpenCall(page);
-    CurrentEnvironment().StartDetached(call.program, call.arguments);
+    // xdg-open finds out only on its own whether the desktop can show a page;
+    // its failure arrives later, from another thread.
+    const QString where = mHelpFileName;
+    CurrentEnvironment().StartWatched(call.program, call.arguments, [where](bool succeeded) {
+        if (succeeded) {
+            return;
+        }
+        QMetaObject::invokeMethod(
+            qApp,
+            [where] {
+                CurrentInteraction().Tell(Interaction::Kind::Warning,
+                                          QStringLiteral("The help page could not be opened.\r\n"
+                                                         "Open it in a web browser: %1")
+                                              .arg(where));
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void TForm1::actShootExecute() {
@@ -426,7 +490,11 @@ void TForm1::actEditExecute() {
             QStringLiteral("No paint program was found. Install one of: %1.").arg(NameList(names)));
         return;
     }
-    CurrentEnvironment().StartDetached(call.program, call.arguments);
+    if (!CurrentEnvironment().StartDetached(call.program, call.arguments)) {
+        CurrentInteraction().Tell(
+            Interaction::Kind::Warning,
+            QStringLiteral("%1 could not be started.").arg(QString::fromStdString(call.program)));
+    }
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

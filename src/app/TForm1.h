@@ -68,6 +68,10 @@ public:
     QAction* Command(const QString& handler) const;
     // Every document window registers here when it is created.
     void AddDocument(TChild* child);
+    // Makes `menu` (a Window menu) list the document windows below its
+    // commands each time it opens, the active one checked; choosing one
+    // activates it.
+    void ListDocumentsIn(QMenu* menu);
 
 public slots:
     void Open1Click();

@@ -21,6 +21,7 @@
 #include "platform/Interaction.h"
 #include "platform/Paths.h"
 #include "platform/QtPaths.h"
+#include "platform/Shortcuts.h"
 #include "platform/StatusPanel.h"
 #include "platform/WaitCursor.h"
 #include "settings/IniStuff.h"
@@ -49,6 +50,15 @@ TChild::TChild(TForm1* mainForm)
 
     BuildMenus();
     BuildToolBar();
+    // The frame's own menu closes the window with the keys the File menu's
+    // Close shows; one of the two must let go of them, or neither answers.
+    if (QMenu* frameMenu = systemMenu()) {
+        for (QAction* action : frameMenu->actions()) {
+            if (action->shortcuts() == QKeySequence::keyBindings(QKeySequence::Close)) {
+                action->setShortcuts({});
+            }
+        }
+    }
 
     mScrollArea->setFrameShape(QFrame::NoFrame);
     mScrollArea->setWidgetResizable(false);
@@ -97,6 +107,9 @@ void TChild::BuildMenus() {
                               QStringLiteral("Save current picture as *.jpg")),
                    this, &TChild::SaveAs1Click);
     file->addSeparator();
+    ConnectCommand(NewCommand(this, file, QStringLiteral("&Close"), QStringLiteral("Close1Click"),
+                              QStringLiteral("Close this picture")),
+                   this, &QWidget::close);
     ConnectCommand(
         NewCommand(this, file, QStringLiteral("Close All"), QStringLiteral("CloseAll2Click")),
         mMainForm, &TForm1::CloseAll1Click);
@@ -131,6 +144,7 @@ void TChild::BuildMenus() {
     ConnectCommand(
         NewCommand(this, window, QStringLiteral("Close All"), QStringLiteral("CloseAll1Click")),
         mMainForm, &TForm1::CloseAll1Click);
+    mMainForm->ListDocumentsIn(window);
 
     auto* help = new QMenu(QStringLiteral("&Help"));
     ConnectCommand(NewCommand(this, help, QStringLiteral("Help"), QStringLiteral("Help2Click")),
@@ -336,9 +350,13 @@ void TChild::actSelectAllExecute() {
 
 void TChild::FormActivate() {
     mMainForm->SetPictureDir(FromNative(DirectoryPart(ToNative(mPictureFile))));
+    // Every document has the same commands: only the one the user works in
+    // answers their keys.
+    SetStandardShortcuts(this, true);
 }
 
 void TChild::FormDeactivate() {
+    SetStandardShortcuts(this, false);
     ClearSelection();
     // The outline would vanish with the next repaint of the picture anyway.
     mImage->ClearOutlines();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,6 +20,46 @@ bool IsExecutableFile(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
            ::access(path.c_str(), X_OK) == 0;
+}
+
+// The program and its arguments as execvp takes them; the strings stay in
+// `text`.
+std::vector<char*> Argv(std::vector<std::string>& text) {
+    std::vector<char*> argv;
+    for (std::string& a : text) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    return argv;
+}
+
+// Runs in a forked child: executes the program, or reports errno through the
+// close-on-exec pipe `report` and exits. Only async-signal-safe calls: the
+// parent may have threads.
+[[noreturn]] void Exec(char* const* argv, int report) {
+    ::execvp(argv[0], argv);
+    const int error = errno;
+    [[maybe_unused]] const ssize_t n = ::write(report, &error, sizeof error);
+    ::_exit(127);
+}
+
+// Waits until the child has executed its program (end of file on the pipe) or
+// failed to (errno on the pipe); true for the first.
+bool Executed(int report) {
+    int error = 0;
+    ssize_t n;
+    do {
+        n = ::read(report, &error, sizeof error);
+    } while (n < 0 && errno == EINTR);
+    ::close(report);
+    return n == 0;
+}
+
+int WaitFor(pid_t child) {
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
 }
 
 } // namespace
@@ -55,14 +96,9 @@ std::string SystemEnvironment::FindProgram(const std::string& name) const {
 
 bool SystemEnvironment::StartDetached(const std::string& program,
                                       const std::vector<std::string>& arguments) {
-    std::vector<std::string> argvText;
-    argvText.push_back(program);
+    std::vector<std::string> argvText{program};
     argvText.insert(argvText.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& a : argvText) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
+    const std::vector<char*> argv = Argv(argvText);
 
     // The grandchild reports a failed exec through this pipe; a successful exec
     // closes it (close-on-exec) and the read sees end of file.
@@ -77,28 +113,48 @@ bool SystemEnvironment::StartDetached(const std::string& program,
         return false;
     }
     if (child == 0) {
-        // Only async-signal-safe calls from here on: the parent may have threads.
         ::setsid();
         const pid_t grandchild = ::fork();
         if (grandchild == 0) {
-            ::execvp(argv[0], argv.data());
-            const int error = errno;
-            [[maybe_unused]] const ssize_t n = ::write(report[1], &error, sizeof error);
-            ::_exit(127);
+            Exec(argv.data(), report[1]);
         }
         ::_exit(grandchild < 0 ? 1 : 0);
     }
     ::close(report[1]);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    const int status = WaitFor(child);
+    const bool executed = Executed(report[0]);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && executed;
+}
+
+void SystemEnvironment::StartWatched(const std::string& program,
+                                     const std::vector<std::string>& arguments,
+                                     std::function<void(bool succeeded)> finished) {
+    std::vector<std::string> argvText{program};
+    argvText.insert(argvText.end(), arguments.begin(), arguments.end());
+    const std::vector<char*> argv = Argv(argvText);
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) {
+        finished(false);
+        return;
     }
-    int error = 0;
-    ssize_t n;
-    do {
-        n = ::read(report[0], &error, sizeof error);
-    } while (n < 0 && errno == EINTR);
-    ::close(report[0]);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && n == 0;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::setsid();
+        Exec(argv.data(), report[1]);
+    }
+    ::close(report[1]);
+    if (child < 0) {
+        ::close(report[0]);
+        finished(false);
+        return;
+    }
+    // The program may run as long as it likes (xdg-open waits for a browser it
+    // starts itself); a thread of its own waits for it.
+    std::thread([child, report = report[0], finished = std::move(finished)] {
+        const bool executed = Executed(report);
+        const int status = WaitFor(child);
+        finished(executed && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }).detach();
 }
 
 Environment& CurrentEnvironment() {

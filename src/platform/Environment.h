@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +22,11 @@ public:
     // could not be started.
     virtual bool StartDetached(const std::string& program,
                                const std::vector<std::string>& arguments) = 0;
+    // Starts `program` without waiting for it and calls `finished` once it has
+    // ended: true when it exited with status 0, false when it could not be
+    // started, failed or was killed. `finished` may run on another thread.
+    virtual void StartWatched(const std::string& program, const std::vector<std::string>& arguments,
+                              std::function<void(bool succeeded)> finished) = 0;
 };
 
 // The real one: the process environment, PATH, and programs started in their
@@ -31,6 +37,8 @@ public:
     std::string FindProgram(const std::string& name) const override;
     bool StartDetached(const std::string& program,
                        const std::vector<std::string>& arguments) override;
+    void StartWatched(const std::string& program, const std::vector<std::string>& arguments,
+                      std::function<void(bool succeeded)> finished) override;
 };
 
 // The environment in use: a SystemEnvironment unless a test installed another.

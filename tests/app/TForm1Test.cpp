@@ -4,6 +4,7 @@
 #include <QEnterEvent>
 #include <QFile>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMimeData>
 #include <QToolBar>
 #include <QToolButton>
@@ -339,6 +340,108 @@ private slots:
         QCOMPARE(started.size(), std::size_t{1});
         QCOMPARE(started[0].program, std::string("xdg-open"));
         QVERIFY(started[0].arguments == std::vector<std::string>{page.toStdString()});
+    }
+
+    void helpOrEditThatCannotRunSayWhy() {
+        mSandbox->environment.programsSucceed = false;
+        mSandbox->environment.programs.insert("gimp");
+        Start();
+        Trigger(mForm->Command(QStringLiteral("Help2Click")));
+        const QString page = mSandbox->ProgramDir() + "Pixmoth.html";
+        auto& interaction = mSandbox->interaction;
+        QTRY_COMPARE(interaction.Texts(QStringLiteral("tell")).size(), 1);
+        QCOMPARE(interaction.Texts(QStringLiteral("tell")).first(),
+                 "The help page could not be opened.\r\nOpen it in a web browser: " + page);
+        Trigger(mForm->Command(QStringLiteral("actEdit")));
+        QCOMPARE(interaction.Texts(QStringLiteral("tell")).last(),
+                 QStringLiteral("/fake/bin/gimp could not be started."));
+    }
+
+    void standardKeysReachTheirCommands_data() {
+        QTest::addColumn<QString>("owner"); // "main", "document" or "main, with documents"
+        QTest::addColumn<QString>("handler");
+        QTest::addColumn<QString>("keys");
+        QTest::newRow("open") << "main"
+                              << "Open1Click"
+                              << "Ctrl+O";
+        QTest::newRow("quit") << "main"
+                              << "Exit1Click"
+                              << "Ctrl+Q";
+        QTest::newRow("help") << "main"
+                              << "Help2Click"
+                              << "F1";
+        const char* const document[][2] = {
+            {"Open1Click", "Ctrl+O"},    {"SaveAs1Click", "Ctrl+Shift+S"},
+            {"SaveAs1Click", "Ctrl+S"},  {"Close1Click", "Ctrl+W"},
+            {"Close1Click", "Ctrl+F4"},  {"actUndo", "Ctrl+Z"},
+            {"actRedo", "Ctrl+Shift+Z"}, {"actRedo", "Ctrl+Y"},
+            {"actSelectAll", "Ctrl+A"},  {"ToolButton1", "Ctrl++"},
+            {"ToolButton1", "+"},        {"ToolButton2", "Ctrl+-"},
+            {"ToolButton2", "-"},        {"ToolButton3", "Ctrl+0"},
+            {"ToolButton3", "0"},        {"Help2Click", "F1"},
+        };
+        for (const auto& row : document) {
+            QTest::addRow("document %s %s", row[0], row[1]) << "document" << row[0] << row[1];
+        }
+        QTest::newRow("quit with documents") << "main, with documents"
+                                             << "Exit1Click"
+                                             << "Ctrl+Q";
+    }
+    void standardKeysReachTheirCommands() {
+        QFETCH(QString, owner);
+        QFETCH(QString, handler);
+        QFETCH(QString, keys);
+        Start();
+        mForm->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(mForm.get()));
+        QAction* command = mForm->Command(handler);
+        QAction* other = nullptr;
+        if (owner != QStringLiteral("main")) {
+            mForm->OpenPicture(WriteBmp(QStringLiteral("a.bmp")));
+            other = mForm->ActiveDocument()->Command(handler);
+            mForm->OpenPicture(WriteBmp(QStringLiteral("b.bmp")));
+            if (owner == QStringLiteral("document")) {
+                command = mForm->ActiveDocument()->Command(handler);
+            }
+        }
+        QVERIFY(command != nullptr);
+        QSignalSpy reached(command, &QAction::triggered);
+        QSignalSpy otherReached(other != nullptr ? other : command, &QAction::triggered);
+        QTest::keySequence(mForm.get(), QKeySequence(keys));
+        QCOMPARE(reached.size(), 1);
+        if (other != nullptr) {
+            QCOMPARE(otherReached.size(), other == command ? 1 : 0);
+        }
+        QVERIFY(command->shortcuts().contains(QKeySequence(keys)));
+    }
+
+    void theWindowMenuListsTheDocumentsAndActivatesTheChosenOne() {
+        Start();
+        const auto entries = [](QMenu* menu) {
+            emit menu->aboutToShow();
+            QStringList list;
+            for (QAction* action : menu->actions()) {
+                if (action->isCheckable()) {
+                    list << (action->isChecked() ? "* " : "  ") + action->text();
+                }
+            }
+            return list;
+        };
+        QMenu* mainWindowMenu = mForm->MainMenus().at(1);
+        QCOMPARE(entries(mainWindowMenu), QStringList());
+        for (const char* name : {"1.bmp", "R&D.bmp", "3.bmp"}) {
+            mForm->OpenPicture(WriteBmp(QLatin1String(name)));
+        }
+        QMenu* menu = mForm->ActiveDocument()->Menus().at(3);
+        QCOMPARE(menu->title(), QStringLiteral("&Window"));
+        QCOMPARE(entries(menu), (QStringList{"  &1 1.bmp", "  &2 R&&D.bmp", "* &3 3.bmp"}));
+        // Opened again, the menu lists each window once.
+        QCOMPARE(entries(menu).size(), 3);
+        const QList<QAction*> actions = menu->actions();
+        actions.at(actions.size() - 2)->trigger();
+        QCOMPARE(mForm->ActiveDocument()->windowTitle(), QStringLiteral("R&D.bmp"));
+        QCOMPARE(entries(mForm->ActiveDocument()->Menus().at(3)),
+                 (QStringList{"  &1 1.bmp", "* &2 R&&D.bmp", "  &3 3.bmp"}));
     }
 
     void hintsOfMenuItemsAndWindowsShowInTheStatusBar() {
