@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real program on a real X server (Xvfb), driven with xdotool: a picture
 # given on the command line and one chosen in the Open dialog, a Tools command,
-# Close All answered with Yes, Exit; then the files are checked.
+# the undo key, Close All answered with Yes, Exit; then the files are
+# checked.
 #   EndToEndTest.sh PATH/TO/pixmoth
 set -euo pipefail
 pixmoth=$(realpath "$1")
@@ -50,9 +51,15 @@ focus
 open_menu alt+t
 choose Return
 
-# Window > Close All (the last item); the changed picture asks, Return = Yes.
+# Turned twice, then Ctrl+Z: the picture turned once.
+open_menu alt+t
+choose Return
+xdotool key --clearmodifiers ctrl+z
+
+# Window > Close All (the third item, above the list of windows); the changed
+# picture asks, Return = Yes.
 open_menu alt+w
-choose Up Return
+choose Down Down Return
 wait_for 10 box_shown || fail "the close query did not appear"
 xdotool key --clearmodifiers Return
 wait_for 10 box_gone || fail "the close query stayed"
