@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Draws the program's own artwork with ImageMagick into src/app/resources/:
 # tool bar and menu images, the background tile (100 x 100, 256 colours) and
-# the program icon in the sizes of the hicolor theme. The results are
-# committed; run this again only to change the artwork.
+# the program icon in the sizes of the hicolor theme; and the about box's
+# header into src/chrome/resources/. The results are committed; run this
+# again only to change the artwork.
 set -euo pipefail
 cd "$(dirname "$0")/../src/app/resources"
 mkdir -p toolbar menu icons
@@ -74,3 +75,11 @@ im -size 100x100 xc:black -colorspace sRGB \
    -channel G -fx "0.55 + 0.10*$d" \
    -channel B -fx "0.66 + 0.10*$d + 0.05*$s" \
    +channel -dither None -colors 256 -type Palette BMP3:BackgroundTile.bmp
+
+# --- about box header, 440 x 40: the icon on a navy band, the program's name ---
+cd ../../chrome/resources
+im -size 40x440 gradient:'#000080'-'#3a6ea5' -rotate -90 \
+   \( ../../app/resources/pixmoth.png -filter Lanczos -resize 34x34 \) -geometry +8+3 -composite \
+   -font DejaVu-Sans-Bold -pointsize 20 -fill '#f4efe4' -annotate +52+28 'Pixmoth' \
+   -font DejaVu-Sans -pointsize 11 -fill '#cfd8e3' -annotate +160+27 'screenshots  ·  pictures  ·  icons' \
+   header.png

@@ -22,6 +22,8 @@
 
 #include "app/TSaveBounds.h"
 #include "capture/TStartF.h"
+#include "chrome/PixmothAbout.h"
+#include "chrome/TAboutBoxDlg.h"
 #include "document/DocumentPlacement.h"
 #include "document/TChild.h"
 #include "imaging/bitmap/Bitmap.h"
@@ -59,7 +61,8 @@ QString NameList(const QStringList& names) {
 
 TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent), mMdiArea(new QMdiArea), mPanel1(new QWidget),
-      mStatusPanel(new StatusPanel(400)), mSaveBounds(new TSaveBounds(this)) {
+      mStatusPanel(new StatusPanel(400)), mSaveBounds(new TSaveBounds(this)),
+      mAbout(new TAboutBoxDlg(this)) {
     setWindowTitle(QStringLiteral("Pixmoth - screenshots, picture editing and icons"));
     setWindowIcon(QIcon(QStringLiteral(":/pixmoth.png")));
     setStatusTip(QStringLiteral("FileMenu"));
@@ -89,6 +92,7 @@ TForm1::TForm1(QWidget* parent)
     statusBar()->addWidget(mStatusPanel);
     statusBar()->setSizeGripEnabled(true);
 
+    SetUpPixmothAbout(*mAbout);
     BuildMenus();
     BuildToolBar();
     SetStandardShortcuts(this, true);
@@ -133,6 +137,9 @@ void TForm1::BuildMenus() {
     auto* help = new QMenu(QStringLiteral("&Help"), this);
     ConnectCommand(NewCommand(this, help, QStringLiteral("Help"), QStringLiteral("Help2Click")),
                    this, &TForm1::Help2Click);
+    ConnectCommand(NewCommand(this, help, QStringLiteral("&About..."),
+                              QStringLiteral("About1Click"), QStringLiteral("Only about so far")),
+                   this, &TForm1::About1Click);
 
     ListDocumentsIn(window);
 
@@ -460,6 +467,10 @@ void TForm1::Help2Click() {
             },
             Qt::QueuedConnection);
     });
+}
+
+void TForm1::About1Click() {
+    mAbout->Execute();
 }
 
 void TForm1::actShootExecute() {

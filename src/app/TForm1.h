@@ -15,6 +15,7 @@ class QMenu;
 namespace pixmoth {
 
 class StatusPanel;
+class TAboutBoxDlg;
 class TChild;
 class TSaveBounds;
 
@@ -66,6 +67,7 @@ public:
     QString StatusText() const;
     const QList<QMenu*>& MainMenus() const { return mMenus; }
     QAction* Command(const QString& handler) const;
+    TAboutBoxDlg* About() const { return mAbout; }
     // Every document window registers here when it is created.
     void AddDocument(TChild* child);
     // Makes `menu` (a Window menu) list the document windows below its
@@ -80,6 +82,7 @@ public slots:
     void Cascade1Click();
     void CloseAll1Click();
     void Help2Click();
+    void About1Click();
     void actShootExecute();
     void actEditExecute();
 
@@ -107,6 +110,7 @@ private:
     QWidget* mPanel1;
     StatusPanel* mStatusPanel;
     TSaveBounds* mSaveBounds;
+    TAboutBoxDlg* mAbout;
     QList<QMenu*> mMenus;
     QPointer<TChild> mActiveDocument;
     // Where the next new document window goes (see CascadeSlot).

@@ -149,6 +149,9 @@ void TChild::BuildMenus() {
     auto* help = new QMenu(QStringLiteral("&Help"));
     ConnectCommand(NewCommand(this, help, QStringLiteral("Help"), QStringLiteral("Help2Click")),
                    mMainForm, &TForm1::Help2Click);
+    ConnectCommand(
+        NewCommand(this, help, QStringLiteral("&About..."), QStringLiteral("About1Click")),
+        mMainForm, &TForm1::About1Click);
 
     mMenus = {file, edit, tools, window, help};
 

@@ -22,11 +22,12 @@ QMessageBox::Icon IconOf(Interaction::Kind kind) {
     return QMessageBox::NoIcon;
 }
 
-// The program writes its two-line texts with "\r\n"; a carriage return would
-// show as a stray glyph in a Qt label.
+// The program writes its line breaks as "\r\n" and, in the about box's system
+// facts, "\n\r"; a Qt label would show the carriage return as a second break.
 QString DisplayText(const QString& text) {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
     return shown;
 }
 
