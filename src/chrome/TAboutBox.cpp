@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include <QButtonGroup>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -91,12 +92,19 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
 
     auto* toolBar = new QToolBar;
     toolBar->setObjectName(QStringLiteral("ToolBar1"));
-    NewToolButton(toolBar, QStringLiteral("AboutPageButton"), QStringLiteral("About "));
-    NewToolButton(toolBar, QStringLiteral("WebPageButton"), QString::fromLatin1(kMakerSite));
-    connect(toolBar->findChild<QToolButton*>(QStringLiteral("AboutPageButton")),
-            &QToolButton::clicked, this, &TAboutBox::AboutPageClick);
-    connect(toolBar->findChild<QToolButton*>(QStringLiteral("WebPageButton")),
-            &QToolButton::clicked, this, &TAboutBox::WebPageClick);
+    QToolButton* aboutPage =
+        NewToolButton(toolBar, QStringLiteral("AboutPageButton"), QStringLiteral("About "));
+    QToolButton* webPage =
+        NewToolButton(toolBar, QStringLiteral("WebPageButton"), QString::fromLatin1(kMakerSite));
+    // The button of the page on show stays down.
+    auto* pageButtons = new QButtonGroup(this);
+    for (QToolButton* button : {aboutPage, webPage}) {
+        button->setCheckable(true);
+        pageButtons->addButton(button);
+    }
+    aboutPage->setChecked(true);
+    connect(aboutPage, &QToolButton::clicked, this, &TAboutBox::AboutPageClick);
+    connect(webPage, &QToolButton::clicked, this, &TAboutBox::WebPageClick);
     layout->addWidget(toolBar);
 
     mPages = new QStackedWidget;

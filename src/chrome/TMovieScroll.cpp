@@ -133,7 +133,8 @@ void TMovieScroll::LayOutLines() {
     mLines.clear();
     for (const MovieLine& parsed : ParseMovieText(source)) {
         Line line;
-        line.text = QString::fromStdString(parsed.text);
+        line.text.setText(QString::fromStdString(parsed.text));
+        line.text.setTextFormat(Qt::PlainText);
         line.font = mDefaultFont.font;
         line.color = mDefaultFont.color;
         const MovieLineStyle& style = parsed.style;
@@ -157,9 +158,9 @@ void TMovieScroll::LayOutLines() {
         }
         // An empty line counts with the height of "W": the font's height.
         const QFontMetrics metrics(line.font, &mBitmap);
-        line.ascent = metrics.ascent();
         line.height = metrics.height();
-        line.width = metrics.horizontalAdvance(line.text);
+        line.width = metrics.horizontalAdvance(line.text.text());
+        line.text.prepare(QTransform(), line.font);
         mLines.push_back(std::move(line));
     }
     mLinesValid = true;
@@ -191,15 +192,15 @@ void TMovieScroll::DrawFrame() {
     int lineOffset = 0;
     for (const Line& line : mLines) {
         const int y = mScrollPosition + lineOffset;
-        if (y + line.height + reach > 0 && y - reach < h && !line.text.isEmpty()) {
+        if (y + line.height + reach > 0 && y - reach < h && !line.text.text().isEmpty()) {
             const int x = mCenterText ? (w - line.width) / 2 : 1;
             painter.setFont(line.font);
             if (mShadow) {
                 painter.setPen(mShadowColor);
-                painter.drawText(x + mShadowOffset, y + mShadowOffset + line.ascent, line.text);
+                painter.drawStaticText(x + mShadowOffset, y + mShadowOffset, line.text);
             }
             painter.setPen(line.color);
-            painter.drawText(x, y + line.ascent, line.text);
+            painter.drawStaticText(x, y, line.text);
         }
         lineOffset += line.height;
     }

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QPixmap>
+#include <QStaticText>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -61,10 +62,9 @@ protected:
 
 private:
     struct Line {
-        QString text;
+        QStaticText text; // laid out once, drawn 25 times a second
         QFont font;
         QColor color;
-        int ascent = 0;
         int height = 0;
         int width = 0;
     };

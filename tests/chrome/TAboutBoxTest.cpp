@@ -17,7 +17,7 @@
 #include "chrome/TAboutBoxDlg.h"
 #include "chrome/TMovieScroll.h"
 #include "document/TChild.h"
-#include "imaging/BmpCodec.h"
+#include "imaging/codecs/BmpCodec.h"
 
 namespace pixmoth {
 
