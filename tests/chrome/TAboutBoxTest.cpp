@@ -171,6 +171,10 @@ private slots:
         QVERIFY(!back->isEnabled() && forward->isEnabled());
         forward->click();
         QCOMPARE(browser->source(), QUrl(QString::fromLatin1(kSoftwareListPage)));
+        // Coming back to the box (after the information box, say) keeps the page.
+        box.hide();
+        box.show();
+        QCOMPARE(browser->source(), QUrl(QString::fromLatin1(kSoftwareListPage)));
 
         box.AboutPageClick();
         QCOMPARE(box.PageControl1()->currentIndex(), 0);
