@@ -423,6 +423,16 @@ void TForm1::Tile1Click() {
 
 void TForm1::Cascade1Click() {
     mMdiArea->cascadeSubWindows();
+    // The frame sizes each window by its contents, which for a large picture
+    // reaches past the area: its lower right is cut back to the area's.
+    const QSize area = mMdiArea->viewport()->size();
+    for (TChild* child : Documents()) {
+        const QRect now = child->geometry();
+        const Rect clipped =
+            ClipToWorkArea({now.left(), now.top(), now.right() + 1, now.bottom() + 1}, area.width(),
+                           area.height());
+        child->setGeometry(clipped.left, clipped.top, clipped.Width(), clipped.Height());
+    }
 }
 
 void TForm1::CloseAll1Click() {

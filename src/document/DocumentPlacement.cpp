@@ -15,6 +15,14 @@ Rect FitIntoWorkArea(const Rect& window, int areaWidth, int areaHeight) {
     return {left, top, left + width, top + height};
 }
 
+Rect ClipToWorkArea(const Rect& window, int areaWidth, int areaHeight) {
+    if (areaWidth <= 0 || areaHeight <= 0) {
+        return window;
+    }
+    return {window.left, window.top, std::max(window.left, std::min(window.right, areaWidth)),
+            std::max(window.top, std::min(window.bottom, areaHeight))};
+}
+
 int CascadeSlot(int slot, int step, int width, int height, int areaWidth, int areaHeight) {
     const long long offset = static_cast<long long>(slot) * step;
     const bool fits = offset + width <= areaWidth && offset + height <= areaHeight;

@@ -13,6 +13,10 @@ namespace pixmoth {
 // laid out yet) leaves the window as it is.
 Rect FitIntoWorkArea(const Rect& window, int areaWidth, int areaHeight);
 
+// `window` with its right and bottom edges cut back to the area's, its
+// top-left corner kept: for windows the frame has arranged itself.
+Rect ClipToWorkArea(const Rect& window, int areaWidth, int areaHeight);
+
 // New windows cascade from the top-left corner by `step` pixels each, as a
 // multiple-document frame places them. Given the slot of the window to place
 // and its size, returns the slot it takes: its own, or 0 (the top-left corner)

@@ -167,13 +167,18 @@ void TChild::BuildToolBar() {
     const struct {
         const char* caption;
         const char* handler;
+        const char* tip;
         void (TChild::*slot)();
-    } zoomButtons[] = {{"+", "ToolButton1", &TChild::ToolButton1Click},
-                       {"-", "ToolButton2", &TChild::ToolButton2Click},
-                       {"0", "ToolButton3", &TChild::ToolButton3Click}};
+    } zoomButtons[] = {{"+", "ToolButton1", "Zoom in", &TChild::ToolButton1Click},
+                       {"-", "ToolButton2", "Zoom out", &TChild::ToolButton2Click},
+                       {"0", "ToolButton3", "Actual size", &TChild::ToolButton3Click}};
     for (const auto& button : zoomButtons) {
-        QAction* action = NewCommand(this, nullptr, QString::fromLatin1(button.caption),
-                                     QString::fromLatin1(button.handler));
+        const QString handler = QString::fromLatin1(button.handler);
+        QAction* action = NewCommand(this, nullptr, QString::fromLatin1(button.caption), handler);
+        // A bare "0" says little; the tip names the command and its key.
+        action->setToolTip(QStringLiteral("%1 (%2)").arg(
+            QLatin1String(button.tip),
+            StandardShortcuts(handler).value(0).toString(QKeySequence::NativeText)));
         mToolBar->addAction(action);
         ConnectCommand(action, this, button.slot);
     }

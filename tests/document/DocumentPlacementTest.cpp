@@ -31,6 +31,13 @@ TEST(FitIntoWorkArea, ShrinksToTheAreaAndMovesInsideIt) {
         << "a frame not laid out yet";
 }
 
+TEST(ClipToWorkArea, CutsTheLowerRightBackAndKeepsTheCorner) {
+    EXPECT_EQ(ClipToWorkArea({48, 48, 900, 700}, 800, 600), (Rect{48, 48, 800, 600}));
+    EXPECT_EQ(ClipToWorkArea({10, 20, 110, 120}, 800, 600), (Rect{10, 20, 110, 120}));
+    EXPECT_EQ(ClipToWorkArea({850, 650, 900, 700}, 800, 600), (Rect{850, 650, 850, 650}))
+        << "outside the area: nothing left, nothing reversed";
+}
+
 TEST(CascadeSlot, StepsFromTheTopLeftAndStartsOverWhenAWindowWouldNotFit) {
     struct Case {
         const char* meaning;

@@ -225,6 +225,16 @@ private slots:
         }
         QVERIFY(area.contains(small[2]->geometry()));
         QCOMPARE(small[2]->Image()->size(), QSize(303, 151));
+
+        // So does Window > Cascade, which sizes windows by their pictures, in
+        // a frame made small.
+        mForm->resize(500, 400);
+        QCoreApplication::processEvents();
+        Trigger(big->Command(QStringLiteral("Cascade1Click")));
+        const QRect smaller(QPoint(0, 0), mForm->MdiArea()->viewport()->size());
+        for (TChild* child : mForm->Documents()) {
+            QVERIFY2(smaller.contains(child->geometry()), qPrintable(child->windowTitle()));
+        }
     }
 
     void statusPanelShowsTheMousePosition() {
