@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -462,20 +461,13 @@ void TForm1::Help2Click() {
     const ProgramCall call = DesktopOpenCall(page);
     // xdg-open finds out only on its own whether the desktop can show a page;
     // its failure arrives later, from another thread.
-    const QString where = mHelpFileName;
-    CurrentEnvironment().StartWatched(call.program, call.arguments, [where](bool succeeded) {
-        if (succeeded) {
-            return;
+    const QString text = QStringLiteral("The help page could not be opened.\r\n"
+                                        "Open it in a web browser: %1")
+                             .arg(mHelpFileName);
+    CurrentEnvironment().StartWatched(call.program, call.arguments, [text](bool succeeded) {
+        if (!succeeded) {
+            TellLater(Interaction::Kind::Warning, text);
         }
-        QMetaObject::invokeMethod(
-            qApp,
-            [where] {
-                CurrentInteraction().Tell(Interaction::Kind::Warning,
-                                          QStringLiteral("The help page could not be opened.\r\n"
-                                                         "Open it in a web browser: %1")
-                                              .arg(where));
-            },
-            Qt::QueuedConnection);
     });
 }
 
@@ -500,15 +492,26 @@ void TForm1::actEditExecute() {
     if (!IsRegularFile(file)) {
         file.clear();
     }
+    QStringList names;
+    for (const std::string& name : PaintProgramNames()) {
+        names << QString::fromStdString(name);
+    }
+    const QString noPaintProgram =
+        QStringLiteral("No paint program was found. Install one of: %1.").arg(NameList(names));
     const ProgramCall call = PaintProgramCall(CurrentEnvironment(), file);
     if (call.program.empty()) {
-        QStringList names;
-        for (const std::string& name : PaintProgramNames()) {
-            names << QString::fromStdString(name);
-        }
-        CurrentInteraction().Tell(
-            Interaction::Kind::Information,
-            QStringLiteral("No paint program was found. Install one of: %1.").arg(NameList(names)));
+        CurrentInteraction().Tell(Interaction::Kind::Information, noPaintProgram);
+        return;
+    }
+    if (call == DesktopOpenCall(file)) {
+        // The desktop's own choice for pictures, when it has one; xdg-open
+        // finds out only on its own.
+        CurrentEnvironment().StartWatched(
+            call.program, call.arguments, [noPaintProgram](bool succeeded) {
+                if (!succeeded) {
+                    TellLater(Interaction::Kind::Information, noPaintProgram);
+                }
+            });
         return;
     }
     if (!CurrentEnvironment().StartDetached(call.program, call.arguments)) {

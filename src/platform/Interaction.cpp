@@ -1,5 +1,7 @@
 #include "platform/Interaction.h"
 
+#include <QCoreApplication>
+
 #include "platform/DialogInteraction.h"
 
 namespace pixmoth {
@@ -17,6 +19,12 @@ Interaction& CurrentInteraction() {
 
 void InstallInteraction(Interaction* interaction) {
     gInteraction = interaction;
+}
+
+void TellLater(Interaction::Kind kind, const QString& text) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [kind, text] { CurrentInteraction().Tell(kind, text); },
+        Qt::QueuedConnection);
 }
 
 void ShowErrorMessage(const QString& text) {

@@ -47,6 +47,9 @@ Interaction& CurrentInteraction();
 // Not owned; nullptr puts the dialogs back.
 void InstallInteraction(Interaction* interaction);
 
+// Tell from the event loop: for news that arrives on another thread.
+void TellLater(Interaction::Kind kind, const QString& text);
+
 // The program's error report: one error box with the text, after which the
 // program goes on.
 void ShowErrorMessage(const QString& text);

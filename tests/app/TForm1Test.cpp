@@ -355,6 +355,16 @@ private slots:
         Trigger(mForm->Command(QStringLiteral("actEdit")));
         QCOMPARE(interaction.Texts(QStringLiteral("tell")).last(),
                  QStringLiteral("/fake/bin/gimp could not be started."));
+
+        // Without a paint program, the desktop's choice may fail as well.
+        mSandbox->environment.programs.clear();
+        mForm->OpenPicture(WriteBmp(QStringLiteral("edit.bmp")));
+        Trigger(mForm->Command(QStringLiteral("actEdit")));
+        QCOMPARE(mSandbox->environment.started.back().program, std::string("xdg-open"));
+        QTRY_COMPARE(interaction.Texts(QStringLiteral("tell")).size(), 3);
+        QVERIFY(interaction.Texts(QStringLiteral("tell"))
+                    .last()
+                    .startsWith(QStringLiteral("No paint program was found.")));
     }
 
     void standardKeysReachTheirCommands_data() {
