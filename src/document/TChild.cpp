@@ -280,8 +280,14 @@ void TChild::Zoom(int (*step)(int)) {
 }
 
 void TChild::FitWindowToImage() {
-    SetClientSize(mImage->width(), mToolBar->height() + mImage->height() + mStatusBar->height());
-    SetScrollBarsEnabled(mImage->width() >= mPictureWidth, mImage->height() >= mPictureHeight);
+    const int bars = mToolBar->height() + mStatusBar->height();
+    SetClientSize(mImage->width(), bars + mImage->height());
+    // A window held inside the work area shows only part of the image, which
+    // must scroll however it was zoomed.
+    const QSize client = ClientSize();
+    SetScrollBarsEnabled(mImage->width() >= mPictureWidth || client.width() < mImage->width(),
+                         mImage->height() >= mPictureHeight ||
+                             client.height() < bars + mImage->height());
 }
 
 void TChild::ResetZoom() {

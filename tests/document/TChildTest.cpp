@@ -217,6 +217,11 @@ private slots:
         QCOMPARE(big->geometry(), area);
         Press(big, QStringLiteral("0"));
         QCOMPARE(big->geometry(), area);
+        // Zoomed out but still larger than the area, it scrolls all the same.
+        Press(big, QStringLiteral("-"));
+        QCOMPARE(big->geometry(), area);
+        QVERIFY(scroll->horizontalScrollBar()->maximum() > 0);
+        QVERIFY(scroll->verticalScrollBar()->maximum() > 0);
 
         // Zooming a window near the lower right moves it back inside.
         small[2]->move(area.width() - 250, area.height() - 200);
