@@ -17,6 +17,7 @@ layers=(
     "platform"
     "document"
     "capture"
+    "chrome"
     "app"
     "cli"
 )
