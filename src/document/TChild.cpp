@@ -212,8 +212,17 @@ void TChild::SetClientSize(int width, int height) {
     Rect bounds{x(), y(), x() + width + frame.left() + frame.right(),
                 y() + height + frame.top() + frame.bottom()};
     if (QMdiArea* area = mdiArea()) {
-        // Larger than the work area, the picture scrolls inside the window.
-        bounds = FitIntoWorkArea(bounds, area->viewport()->width(), area->viewport()->height());
+        const Rect fitted =
+            FitIntoWorkArea(bounds, area->viewport()->width(), area->viewport()->height());
+        // Cut back to the work area, the window shows only part of the
+        // picture, which must scroll however it was zoomed.
+        if (fitted.Width() < bounds.Width()) {
+            mScrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        }
+        if (fitted.Height() < bounds.Height()) {
+            mScrollArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        }
+        bounds = fitted;
     }
     setGeometry(bounds.left, bounds.top, bounds.Width(), bounds.Height());
 }
@@ -280,14 +289,8 @@ void TChild::Zoom(int (*step)(int)) {
 }
 
 void TChild::FitWindowToImage() {
-    const int bars = mToolBar->height() + mStatusBar->height();
-    SetClientSize(mImage->width(), bars + mImage->height());
-    // A window held inside the work area shows only part of the image, which
-    // must scroll however it was zoomed.
-    const QSize client = ClientSize();
-    SetScrollBarsEnabled(mImage->width() >= mPictureWidth || client.width() < mImage->width(),
-                         mImage->height() >= mPictureHeight ||
-                             client.height() < bars + mImage->height());
+    SetScrollBarsEnabled(mImage->width() >= mPictureWidth, mImage->height() >= mPictureHeight);
+    SetClientSize(mImage->width(), mToolBar->height() + mImage->height() + mStatusBar->height());
 }
 
 void TChild::ResetZoom() {

@@ -51,7 +51,8 @@ public:
 
     QSize ClientSize() const;
     // The window around a client of that size, kept inside the frame's work
-    // area: shrunk to it and moved left and up where needed.
+    // area: shrunk to it (the picture then scrolls) and moved left and up
+    // where needed.
     void SetClientSize(int width, int height);
 
     ImageControl* Image() const { return mImage; }
