@@ -15,6 +15,7 @@ layers=(
     "imaging/codecs"
     "settings"
     "platform"
+    "browse"
     "document"
     "capture"
     "chrome"

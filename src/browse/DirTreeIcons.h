@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QIcon>
+
+#include "browse/DirTreeTypes.h"
+
+class QStyle;
+
+namespace pixmoth {
+
+// The icons of the directory tree, from the desktop's icon theme by their
+// freedesktop names, with the widget style's own drive and folder icons where
+// the theme has none. Looked up once: theme look-ups cost too much per node.
+class DirTreeIcons {
+public:
+    explicit DirTreeIcons(const QStyle* style);
+
+    const QIcon& Drive(TDriveType type) const;
+    const QIcon& ClosedFolder() const { return mClosedFolder; }
+    const QIcon& OpenFolder() const { return mOpenFolder; }
+    const QIcon& HomeFolder() const { return mHomeFolder; }
+    const QIcon& TrashFolder() const { return mTrashFolder; }
+
+private:
+    QIcon mDrives[6];
+    QIcon mClosedFolder;
+    QIcon mOpenFolder;
+    QIcon mHomeFolder;
+    QIcon mTrashFolder;
+};
+
+} // namespace pixmoth
