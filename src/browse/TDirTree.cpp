@@ -229,7 +229,7 @@ void TDirTree::ReadChildren(TDirTreeNode* node) {
     }
 }
 
-TDirTreeNode* TDirTree::AddDriveNode(const Drive& drive) {
+TDirTreeNode* TDirTree::AddDriveNode(const Drive& drive, int index) {
     auto entry = std::make_unique<TDirEntry>();
     entry->path = drive.path;
     auto* node = new TDirTreeNode(this, std::move(entry));
@@ -239,9 +239,15 @@ TDirTreeNode* TDirTree::AddDriveNode(const Drive& drive) {
     if (drive.type != TDriveType::drtRemovable) {
         mSerials[drive.path] = DriveSerial(drive);
     }
-    addTopLevelItem(node);
+    insertTopLevelItem(index, node);
     SetIcons(node, mIcons.Drive(drive.type));
     emit OnGetIcon(this, node);
+    // Drives whose media may be missing or slow are not touched now.
+    if (!mFastLoad && IsProbedOnRead(drive.type)) {
+        ProbeChildren(node);
+    } else {
+        AddPlaceholder(node);
+    }
     return node;
 }
 
@@ -293,12 +299,7 @@ void TDirTree::ReadDrives() {
         if (!AcceptPath(drive.path)) {
             continue;
         }
-        TDirTreeNode* node = AddDriveNode(drive);
-        if (!mFastLoad && IsProbedOnRead(drive.type)) {
-            ProbeChildren(node);
-        } else {
-            AddPlaceholder(node);
-        }
+        AddDriveNode(drive, topLevelItemCount());
     }
 }
 

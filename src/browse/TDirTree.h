@@ -114,7 +114,9 @@ private:
     void ProbeChildren(TDirTreeNode* node);
     void ReadChildren(TDirTreeNode* node);
     void AddPlaceholder(TDirTreeNode* parent);
-    TDirTreeNode* AddDriveNode(const Drive& drive);
+    // Inserts the drive's node at root level before `index`, probed or with a
+    // placeholder as FastLoad and the drive's kind say.
+    TDirTreeNode* AddDriveNode(const Drive& drive, int index);
     TDirTreeNode* MakeFolderNode(const TDirTreeNode* parent, const std::string& name);
     void SetIcons(TDirTreeNode* node, const QIcon& image);
     void Expanding(QTreeWidgetItem* item);
