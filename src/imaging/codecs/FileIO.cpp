@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 
 #include <fcntl.h>
@@ -10,15 +9,17 @@
 #include <unistd.h>
 
 #include "imaging/bitmap/Error.h"
+#include "imaging/codecs/FileKind.h"
+#include "imaging/codecs/InputFile.h"
 #include "imaging/codecs/IoVectorCursor.h"
+#include "imaging/codecs/TempFile.h"
 
 namespace pixmoth {
 
 namespace {
 
-std::string Reason(int error) {
-    return std::strerror(error);
-}
+// Linux gives up after 40 links in one path; so do we.
+constexpr int kMaxLinks = 40;
 
 // Closes a descriptor when the scope ends, whatever way it ends.
 struct FileDescriptor {
@@ -33,58 +34,202 @@ struct FileDescriptor {
     }
 };
 
-// Saving through a symbolic link replaces the file it points to, not the link.
-std::string ResolveTarget(const std::string& path) {
-    char resolved[PATH_MAX];
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) &&
-        ::realpath(path.c_str(), resolved) != nullptr) {
-        return resolved;
-    }
-    return path;
-}
-
-mode_t NewFileMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-} // namespace
-
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::uint64_t maxBytes) {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.fd < 0) {
-        throw Error("Cannot open file \"" + path + "\": " + Reason(errno));
-    }
-    struct stat info {};
-    if (::fstat(file.fd, &info) != 0) {
-        throw Error("Cannot read file \"" + path + "\": " + Reason(errno));
-    }
-    if (S_ISDIR(info.st_mode)) {
-        throw Error("Cannot open file \"" + path + "\": it is a directory");
-    }
-    if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
-        throw Error("File \"" + path + "\" is too large (" + std::to_string(info.st_size) +
+template <typename Buffer>
+Buffer ReadWhole(const std::string& path, std::uint64_t maxBytes) {
+    InputFile file(path);
+    if (file.Size() > maxBytes) {
+        throw Error("File \"" + path + "\" is too large (" + std::to_string(file.Size()) +
                     " bytes)");
     }
-    std::vector<std::uint8_t> data(static_cast<std::size_t>(info.st_size));
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::read(file.fd, data.data() + done, data.size() - done);
+    Buffer data;
+    data.resize(static_cast<std::size_t>(file.Size()));
+    // A file that shrank since it was opened gives what is left.
+    data.resize(file.ReadAt(0, reinterpret_cast<std::uint8_t*>(data.data()), data.size()));
+    return data;
+}
+
+std::string DirectoryOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
+// Writes every piece from `offset` on, with pwritev when `offset` is given.
+int WriteAll(int fd, const std::vector<iovec>& pieces, off_t offset = -1) {
+    IoVectorCursor cursor(pieces);
+    iovec batch[IOV_MAX];
+    while (!cursor.Done()) {
+        const int count = cursor.Next(batch);
+        const ssize_t n =
+            offset < 0 ? ::writev(fd, batch, count) : ::pwritev(fd, batch, count, offset);
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n < 0) {
-            throw Error("Cannot read file \"" + path + "\": " + Reason(errno));
+            return errno;
         }
-        if (n == 0) {
-            break; // the file shrank while we read it
+        if (offset >= 0) {
+            offset += n;
         }
-        done += static_cast<std::size_t>(n);
+        cursor.Advance(static_cast<std::size_t>(n));
     }
-    data.resize(done);
-    return data;
+    return 0;
+}
+
+std::size_t TotalSize(const std::vector<iovec>& pieces) {
+    std::size_t total = 0;
+    for (const iovec& piece : pieces) {
+        total += piece.iov_len;
+    }
+    return total;
+}
+
+// The directory entry of a rename reaches the disk only with its directory.
+void SyncDirectory(const std::string& directory) {
+    const FileDescriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.fd >= 0) {
+        ::fsync(dir.fd);
+    }
+}
+
+class Writer {
+public:
+    Writer(const std::string& path, const std::vector<iovec>& pieces)
+        : mPath(path), mPieces(pieces), mTarget(FollowSymbolicLinks(path)) {}
+
+    void Run() {
+        OpenExisting();
+        const bool exists = mExisting.fd >= 0;
+        // An existing file's bits are set exactly below; until then nobody else
+        // may read what is being written.
+        TempFile temp(mTarget, exists ? (mOld.st_mode & 0600) : 0666);
+        if (temp.Fd() < 0) {
+            Fail(temp.ErrorNumber());
+        }
+        const bool inPlace = exists && (mOld.st_nlink > 1 || !KeepOwnerAndMode(temp.Fd()));
+        Check(WriteAll(temp.Fd(), mPieces));
+        Check(::fsync(temp.Fd()) == 0 ? 0 : errno);
+        if (inPlace) {
+            RewriteInPlace(temp);
+            return;
+        }
+        Check(temp.Close());
+        Check(temp.RenameTo(mTarget));
+        SyncDirectory(DirectoryOf(mTarget));
+    }
+
+private:
+    [[noreturn]] void Fail(int error) const { Fail(std::strerror(error)); }
+    [[noreturn]] void Fail(const std::string& reason) const {
+        throw Error("Cannot write file \"" + mPath + "\": " + reason);
+    }
+    void Check(int error) const {
+        if (error != 0) {
+            Fail(error);
+        }
+    }
+
+    // Refuses what a plain write would not do: anything but a regular file, or
+    // a file the user may not write (checked by opening it for writing, which
+    // changes nothing and sees every rule: modes, ACLs, read-only mounts).
+    void OpenExisting() {
+        struct stat info {};
+        if (::lstat(mTarget.c_str(), &info) != 0) {
+            if (errno != ENOENT) {
+                Fail(errno);
+            }
+            return;
+        }
+        RequireRegular(info);
+        mExisting.fd =
+            ::open(mTarget.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (mExisting.fd < 0) {
+            Fail(errno);
+        }
+        if (::fstat(mExisting.fd, &mOld) != 0) {
+            Fail(errno);
+        }
+        RequireRegular(mOld); // it may have been swapped since we looked
+    }
+
+    void RequireRegular(const struct stat& info) const {
+        if (!S_ISREG(info.st_mode)) {
+            Fail((mTarget == mPath ? std::string("it is ") : "\"" + mTarget + "\" is ") +
+                 FileKindName(info.st_mode) + ", not a regular file");
+        }
+    }
+
+    // Gives the new file the old one's owner, group and permission bits; false
+    // when the owner or group cannot be kept (only root may give a file away),
+    // in which case the old file is rewritten in place instead, so that saving
+    // into someone else's writable file does not make it ours.
+    bool KeepOwnerAndMode(int fd) const {
+        struct stat made {};
+        if (::fchown(fd, mOld.st_uid, mOld.st_gid) != 0 || ::fstat(fd, &made) != 0 ||
+            made.st_uid != mOld.st_uid || made.st_gid != mOld.st_gid) {
+            return false;
+        }
+        // After chown, which clears set-user-ID and set-group-ID bits.
+        Check(::fchmod(fd, mOld.st_mode & 07777) == 0 ? 0 : errno);
+        return true;
+    }
+
+    void RewriteInPlace(TempFile& temp) {
+        const int fd = mExisting.fd;
+        const std::size_t size = TotalSize(mPieces);
+        if (size > 0 && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) != 0 &&
+            errno != EOPNOTSUPP && errno != ENOSYS) {
+            Fail(errno); // nothing touched yet
+        }
+        int error = WriteAll(fd, mPieces, 0);
+        if (error == 0 && ::ftruncate(fd, static_cast<off_t>(size)) != 0) {
+            error = errno;
+        }
+        if (error == 0 && ::fsync(fd) != 0) {
+            error = errno;
+        }
+        if (error != 0) {
+            temp.Keep();
+            Fail(std::string(std::strerror(error)) +
+                 "; the file may be damaged, its new content is in \"" + temp.Path() + "\"");
+        }
+    }
+
+    const std::string& mPath;
+    const std::vector<iovec>& mPieces;
+    const std::string mTarget;
+    FileDescriptor mExisting{-1};
+    struct stat mOld {};
+};
+
+} // namespace
+
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::uint64_t maxBytes) {
+    return ReadWhole<std::vector<std::uint8_t>>(path, maxBytes);
+}
+
+std::string ReadFileText(const std::string& path, std::uint64_t maxBytes) {
+    return ReadWhole<std::string>(path, maxBytes);
+}
+
+std::string FollowSymbolicLinks(const std::string& path) {
+    std::string current = path;
+    for (int links = 0; links <= kMaxLinks; ++links) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            return current;
+        }
+        char target[PATH_MAX];
+        const ssize_t length = ::readlink(current.c_str(), target, sizeof target);
+        if (length <= 0 || length == static_cast<ssize_t>(sizeof target)) {
+            return current; // the later steps report what is wrong with it
+        }
+        const std::string next(target, static_cast<std::size_t>(length));
+        const auto slash = current.rfind('/');
+        current = next.front() == '/' || slash == std::string::npos
+                      ? next
+                      : current.substr(0, slash + 1) + next;
+    }
+    throw Error("Cannot write file \"" + path + "\": " + std::strerror(ELOOP));
 }
 
 void WriteFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size) {
@@ -92,57 +237,7 @@ void WriteFileAtomically(const std::string& path, const std::uint8_t* data, std:
 }
 
 void WriteFileAtomically(const std::string& path, const std::vector<iovec>& pieces) {
-    const std::string target = ResolveTarget(path);
-    const auto slash = target.rfind('/');
-    const std::string directory = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = directory + "." + name + ".XXXXXX";
-    const auto fail = [&](const std::string& what, int error) {
-        throw Error("Cannot write file \"" + path + "\": " + what + Reason(error));
-    };
-
-    FileDescriptor file(::mkstemp(temp.data()));
-    if (file.fd < 0) {
-        fail("", errno);
-    }
-    bool renamed = false;
-    try {
-        struct stat old {};
-        const mode_t mode =
-            ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode();
-        if (::fchmod(file.fd, mode) != 0) {
-            fail("", errno);
-        }
-        IoVectorCursor cursor(pieces);
-        iovec batch[IOV_MAX];
-        while (!cursor.Done()) {
-            const ssize_t n = ::writev(file.fd, batch, cursor.Next(batch));
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n < 0) {
-                fail("", errno);
-            }
-            cursor.Advance(static_cast<std::size_t>(n));
-        }
-        if (::fsync(file.fd) != 0) {
-            fail("", errno);
-        }
-        const int closed = ::close(file.fd);
-        file.fd = -1;
-        if (closed != 0) {
-            fail("", errno);
-        }
-        if (::rename(temp.c_str(), target.c_str()) != 0) {
-            fail("", errno);
-        }
-        renamed = true;
-    } catch (...) {
-        if (!renamed) {
-            ::unlink(temp.c_str());
-        }
-        throw;
-    }
+    Writer(path, pieces).Run();
 }
 
 } // namespace pixmoth

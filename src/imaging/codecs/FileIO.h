@@ -6,17 +6,49 @@
 
 #include <sys/uio.h>
 
+// Reading and writing whole files. Every file the program writes (pictures,
+// settings, rectangle files, shots, icons, pages) goes through
+// WriteFileAtomically, so that each gets the same care.
 namespace pixmoth {
 
-// Reads a whole file; errors name the file ("Cannot open file \"...\": reason").
-// Files larger than `maxBytes` are refused before anything is read.
+// Reads a whole regular file; errors name the file ("Cannot open file \"...\":
+// reason"). Directories, FIFOs, devices and sockets are refused at once (see
+// InputFile); files larger than `maxBytes` before anything is read.
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path,
                                         std::uint64_t maxBytes = std::uint64_t{2} << 30);
+// The same into a string, for text files.
+std::string ReadFileText(const std::string& path, std::uint64_t maxBytes = std::uint64_t{2} << 30);
 
-// Replaces `path` with `data` without ever leaving a damaged file behind: the
-// data goes to a temporary file in the same directory, is flushed to disk and
-// renamed over the target. On any failure the old file is untouched, the
-// temporary file is removed and an Error names the file and the reason.
+// The file a write to `path` lands in: `path` itself, or the end of the chain
+// of symbolic links starting there (which need not exist yet). Relative link
+// contents are taken relative to the link's directory. Throws an Error for a
+// loop of links.
+std::string FollowSymbolicLinks(const std::string& path);
+
+// Replaces the file at `path` with `data`, never leaving a damaged file behind.
+// Errors are Errors reading "Cannot write file \"PATH\": reason"; on any of
+// them the old file is as it was and no temporary file is left.
+//
+// - The data goes to a temporary file beside the target (".NAME.XXXXXX"), is
+//   flushed to disk and renamed over the target; the directory is flushed too.
+// - Symbolic links are followed: the link stays and the file it leads to is
+//   replaced; a dangling link gets its target created.
+// - An existing target that is not a regular file (directory, device, FIFO,
+//   socket) is refused, and so is one the user may not write ("Permission
+//   denied"), exactly where a plain write would fail.
+// - The new file keeps the old one's permission bits, owner and group; a new
+//   file gets 0666 less the umask.
+// - A file with more than one hard link keeps its links, and a file whose
+//   owner or group we cannot give a new file (someone else's file that we may
+//   write) keeps them: once the new content is complete in the temporary file,
+//   it is written over the old content in place. That is not atomic (a crash
+//   in the middle leaves a mix, and a reader at that moment sees part of
+//   each), but replacing the file would silently leave the other names with
+//   the old content, or take the file from its owner. Space is reserved before the
+//   old content is touched; should writing fail after that, the error says so
+//   and names the temporary file, which is kept with the complete new content.
+// - SIGINT, SIGTERM and SIGHUP during the write remove the temporary file
+//   before the process ends (see TempFile).
 void WriteFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size);
 inline void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& data) {
     WriteFileAtomically(path, data.data(), data.size());

@@ -8,24 +8,44 @@
 #include <unistd.h>
 
 #include "imaging/bitmap/Error.h"
+#include "imaging/codecs/FileKind.h"
 #include "imaging/codecs/IoVectorCursor.h"
 
 namespace pixmoth {
 
+namespace {
+
+void RequireRegular(const std::string& path, const struct stat& info) {
+    if (S_ISDIR(info.st_mode)) {
+        throw Error("Cannot open file \"" + path + "\": it is a directory");
+    }
+    if (!S_ISREG(info.st_mode)) {
+        throw Error("Cannot open file \"" + path + "\": it is " + FileKindName(info.st_mode) +
+                    ", not a regular file");
+    }
+}
+
+} // namespace
+
 InputFile::InputFile(const std::string& path) : mPath(path) {
-    mFd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        throw Error("Cannot open file \"" + path + "\": " + std::strerror(errno));
+    }
+    RequireRegular(path, info);
+    // Non-blocking, in case a FIFO took the file's place since we looked.
+    mFd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (mFd < 0) {
         throw Error("Cannot open file \"" + path + "\": " + std::strerror(errno));
     }
-    struct stat info {};
-    if (::fstat(mFd, &info) != 0) {
-        const int error = errno;
+    try {
+        if (::fstat(mFd, &info) != 0) {
+            throw Error("Cannot read file \"" + path + "\": " + std::strerror(errno));
+        }
+        RequireRegular(path, info);
+    } catch (...) {
         ::close(mFd);
-        throw Error("Cannot read file \"" + path + "\": " + std::strerror(error));
-    }
-    if (S_ISDIR(info.st_mode)) {
-        ::close(mFd);
-        throw Error("Cannot open file \"" + path + "\": it is a directory");
+        throw;
     }
     mSize = static_cast<std::uint64_t>(info.st_size);
 }

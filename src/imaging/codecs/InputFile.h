@@ -7,9 +7,11 @@
 
 #include <sys/uio.h>
 
-// A file open for reading at chosen offsets, for decoders that place pixel rows
-// straight into their bitmap instead of going through a whole-file buffer.
-// Errors name the file as ReadFileBytes does.
+// A regular file open for reading at chosen offsets, for decoders that place
+// pixel rows straight into their bitmap instead of going through a whole-file
+// buffer. Anything else (a directory, FIFO, device or socket) is refused at
+// once, before it is opened: a FIFO would block until a writer came and has no
+// size, a device may never end. Errors name the file.
 namespace pixmoth {
 
 class InputFile {
