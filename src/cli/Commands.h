@@ -1,10 +1,12 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "browse/thumbnails/ThumbnailSource.h"
 #include "cli/CommandLine.h"
 
 // The commands of pixmoth-cli. Each reads its words from a CommandLine, times the
@@ -51,5 +53,14 @@ void CheckOutputName(const std::string& path);
 // capture overlay takes it; --time times the shot itself (not the screen grab).
 void ShotCommand(const CommandLine& line, Stopwatch& stopwatch);
 extern const char* const kShotUsage;
+
+// The thumbnail list's listing of a directory: captions on stdout, --out
+// writes the thumbnails side by side; --time times making the thumbnails.
+void ThumbsCommand(const CommandLine& line, Stopwatch& stopwatch);
+extern const char* const kThumbsUsage;
+// Runs `body` with a metafile renderer: the windowing toolkit set up
+// off-screen (text needs its fonts) for as long as `body` runs. Built without
+// the toolkit the renderer is empty and metafiles get blank thumbnails.
+void WithMetafileRenderer(const std::function<void(const WmfRenderer&)>& body);
 
 } // namespace pixmoth::cli

@@ -30,6 +30,7 @@ const std::vector<Command>& AllCommands() {
          ResampleCommand},
         {"ini", kIniUsage, {}, {}, IniCommand},
         {"shot", kShotUsage, {"rect"}, {}, ShotCommand},
+        {"thumbs", kThumbsUsage, {"out"}, {}, ThumbsCommand},
     };
     return commands;
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "imaging/bitmap/Error.h"
+#include "imaging/codecs/LittleEndian.h"
 
 namespace pixmoth {
 
@@ -27,15 +28,6 @@ constexpr int kV5Header = 124; // + profile
 // beyond, so a tiny file cannot make us allocate gigabytes.
 constexpr std::uint64_t kRleFreePixels = std::uint64_t{1} << 24;
 constexpr std::uint64_t kRlePixelsPerByte = 128;
-
-std::uint16_t Le16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t Le32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 std::string Hex(std::uint32_t value) {
     char text[16];

@@ -220,8 +220,30 @@ void CmykToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, int width, bool inve
     }
 }
 
-// Decodes at the scaling chosen by `maxSide` (0: full size), upright.
-Bitmap Decode(const std::uint8_t* data, std::size_t size, int maxSide) {
+// The size a decoding is shrunk towards: the longer side at least `longerSide`,
+// or each side at least `width` and `height` (of the upright picture). Zero
+// everywhere: full size.
+struct ScaleTarget {
+    int longerSide = 0;
+    int width = 0;
+    int height = 0;
+};
+
+bool LargeEnough(const jpeg_decompress_struct& info, const ScaleTarget& target, bool turned) {
+    if (target.longerSide > 0) {
+        return std::max(info.output_width, info.output_height) >=
+               static_cast<JDIMENSION>(target.longerSide);
+    }
+    // A quarter turn still to come swaps the sides; a side smaller than asked
+    // is only ever complete at full size.
+    const auto width = static_cast<JDIMENSION>(turned ? target.height : target.width);
+    const auto height = static_cast<JDIMENSION>(turned ? target.width : target.height);
+    return info.output_width >= std::min(width, info.image_width) &&
+           info.output_height >= std::min(height, info.image_height);
+}
+
+// Decodes at the scaling chosen by `target`, upright.
+Bitmap Decode(const std::uint8_t* data, std::size_t size, const ScaleTarget& target) {
     Decompressor decompressor;
     jpeg_decompress_struct& info = decompressor.Info();
     ReadHeader(decompressor, data, size, true);
@@ -232,14 +254,13 @@ Bitmap Decode(const std::uint8_t* data, std::size_t size, int maxSide) {
     // libjpeg has no CMYK to RGB conversion; everything else it writes as BGR,
     // straight into the bitmap's rows.
     info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
-    if (maxSide > 0) {
+    if (target.longerSide > 0 || target.width > 0 || target.height > 0) {
         decompressor.Run([&] {
             for (unsigned eighths = 1; eighths <= 8; ++eighths) {
                 info.scale_num = eighths;
                 info.scale_denom = 8;
                 jpeg_calc_output_dimensions(&info);
-                if (std::max(info.output_width, info.output_height) >=
-                    static_cast<JDIMENSION>(maxSide)) {
+                if (LargeEnough(info, target, orientation >= 5)) {
                     break;
                 }
             }
@@ -387,11 +408,15 @@ void WriteRows(Compressor& compressor, int first, int count, RowOf row) {
 } // namespace
 
 Bitmap DecodeJpeg(const std::uint8_t* data, std::size_t size) {
-    return Decode(data, size, 0);
+    return Decode(data, size, ScaleTarget{});
 }
 
 Bitmap DecodeJpegScaled(const std::uint8_t* data, std::size_t size, int maxSide) {
-    return Decode(data, size, std::max(maxSide, 1));
+    return Decode(data, size, ScaleTarget{std::max(maxSide, 1)});
+}
+
+Bitmap DecodeJpegAtLeast(const std::uint8_t* data, std::size_t size, int minWidth, int minHeight) {
+    return Decode(data, size, ScaleTarget{0, std::max(minWidth, 1), std::max(minHeight, 1)});
 }
 
 JpegSize ReadJpegSize(const std::uint8_t* data, std::size_t size) {

@@ -31,6 +31,11 @@ Bitmap LoadJpeg(const std::string& path);
 // pixels, so a later resample only ever shrinks it. Never enlarges: a picture
 // already smaller than `maxSide` comes at full size. `maxSide` below 1 counts as 1.
 Bitmap DecodeJpegScaled(const std::uint8_t* data, std::size_t size, int maxSide);
+// As DecodeJpeg, shrunk while decoding to the smallest scaling whose upright
+// result is still at least `minWidth` x `minHeight`, for pictures that are then
+// stretched into a box of that size; a side already smaller than asked comes at
+// full size.
+Bitmap DecodeJpegAtLeast(const std::uint8_t* data, std::size_t size, int minWidth, int minHeight);
 
 // The upright picture's size, from the header and the Exif block alone.
 struct JpegSize {

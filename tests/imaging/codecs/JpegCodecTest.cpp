@@ -492,6 +492,30 @@ TEST(JpegDecodeScaled, TakesTheSmallestScalingThatKeepsTheLongerSide) {
     EXPECT_LE(Distance(half, 11, 11, kColours[3]), 8);
 }
 
+TEST(JpegDecodeScaled, AtLeastKeepsBothSidesOfTheBox) {
+    struct Case {
+        const char* name;
+        int width, height, orientation, minWidth, minHeight, outWidth, outHeight;
+    };
+    // n/8 of 400 x 300 is ceil(400 n / 8) x ceil(300 n / 8).
+    const Case cases[] = {
+        {"both sides decide", 400, 300, 1, 91, 91, 150, 113},
+        {"the narrow side decides", 400, 300, 1, 10, 200, 300, 225},
+        {"a side smaller than asked: full size", 800, 10, 1, 91, 91, 800, 10},
+        {"turned a quarter: the upright sides count", 400, 300, 6, 91, 200, 150, 200},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestJpegOptions options;
+        options.app1 = {test::ExifPayload(false, static_cast<unsigned>(c.orientation))};
+        const Bytes file =
+            MakeTestJpeg(c.width, c.height, RgbSamples(Gradient(c.width, c.height)), options);
+        const Bitmap result = DecodeJpegAtLeast(file.data(), file.size(), c.minWidth, c.minHeight);
+        EXPECT_EQ(result.Width(), c.outWidth);
+        EXPECT_EQ(result.Height(), c.outHeight);
+    }
+}
+
 TEST(JpegFiles, SaveThenLoadGivesThePictureBack) {
     const test::TempDir dir;
     const Bitmap picture = Gradient(30, 20);
