@@ -12,8 +12,11 @@ packages=(cmake ninja-build g++ pkg-config libjpeg62-turbo-dev qt6-base-dev libg
 if [[ "${1:-}" == "test" || "${1:-}" == "bench" ]]; then
     # The fuzz build names clang-14 itself: its sanitizer runtime must be of the
     # same version, whatever the system's default clang is.
+    # cups and cups-pdf give the print test a real queue; poppler-utils reads
+    # what it printed; xclip reaches the clipboard from outside the program.
     packages+=(clang-14 libclang-rt-14-dev clang-format
-               xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick libjpeg-turbo-progs)
+               xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick libjpeg-turbo-progs
+               cups printer-driver-cups-pdf poppler-utils xclip)
 fi
 if [[ "${1:-}" == "bench" ]]; then
     packages+=(libvips-tools python3-pil)

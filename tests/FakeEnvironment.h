@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -22,8 +23,11 @@ public:
     // Names found on PATH, each at "/fake/bin/" + name.
     std::set<std::string> programs;
     std::vector<Start> started;
-    // Whether started programs start (StartDetached) and end well (StartWatched).
+    // Whether started programs start (StartDetached) and end well (StartWatched,
+    // Run), unless `results` answers for them.
     bool programsSucceed = true;
+    // What a program that is run or watched leaves behind, by its call.
+    std::function<ProgramResult(const Start&)> results;
 
     std::optional<std::string> Variable(const std::string& name) const override {
         const auto found = variables.find(name);
@@ -41,9 +45,19 @@ public:
         return programsSucceed;
     }
     void StartWatched(const std::string& program, const std::vector<std::string>& arguments,
-                      std::function<void(bool succeeded)> finished) override {
+                      std::function<void(int exitStatus)> finished) override {
+        finished(Run(program, arguments).exitStatus);
+    }
+    ProgramResult Run(const std::string& program,
+                      const std::vector<std::string>& arguments) override {
         started.push_back({program, arguments});
-        finished(programsSucceed);
+        if (results) {
+            return results(started.back());
+        }
+        ProgramResult result;
+        result.started = programsSucceed;
+        result.exitStatus = programsSucceed ? 0 : 1;
+        return result;
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
@@ -24,6 +26,8 @@
 #include "chrome/PixmothAbout.h"
 #include "chrome/TAboutBoxDlg.h"
 #include "document/DocumentPlacement.h"
+#include "document/PictureClipboard.h"
+#include "document/PicturePrinter.h"
 #include "document/TChild.h"
 #include "imaging/bitmap/Bitmap.h"
 #include "imaging/codecs/FileIO.h"
@@ -94,6 +98,9 @@ TForm1::TForm1(QWidget* parent)
     SetUpPixmothAbout(*mAbout);
     BuildMenus();
     BuildToolBar();
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+            &TForm1::PasteActionUpdate);
+    PasteActionUpdate();
     SetStandardShortcuts(this, true);
     // The menus of an active document replace these, and their keys with
     // them; quitting keeps its key, which no document command uses.
@@ -123,6 +130,12 @@ void TForm1::BuildMenus() {
     ConnectCommand(NewCommand(this, file, QStringLiteral("Exit"), QStringLiteral("Exit1Click")),
                    this, &TForm1::Exit1Click);
 
+    auto* edit = new QMenu(QStringLiteral("&Edit"), this);
+    ConnectCommand(NewCommand(this, edit, QStringLiteral("Paste as New Image"),
+                              QStringLiteral("PasteAction"),
+                              QStringLiteral("Open the clipboard's picture in a new window")),
+                   this, &TForm1::PasteActionExecute);
+
     auto* window = new QMenu(QStringLiteral("&Window"), this);
     ConnectCommand(NewCommand(this, window, QStringLiteral("&Tile"), QStringLiteral("Tile1Click")),
                    this, &TForm1::Tile1Click);
@@ -142,7 +155,7 @@ void TForm1::BuildMenus() {
 
     ListDocumentsIn(window);
 
-    mMenus = {file, window, help};
+    mMenus = {file, edit, window, help};
     ShowMenus(mMenus);
 }
 
@@ -256,6 +269,38 @@ void TForm1::OpenPicture(const QString& path) {
     AddDocument(document);
     mPictureDir = FromNative(DirectoryPart(native));
     document->show();
+}
+
+void TForm1::PasteAsNewImage() {
+    std::optional<Bitmap> picture = PictureFromClipboard();
+    if (!picture) {
+        CurrentInteraction().Tell(Interaction::Kind::Information,
+                                  QStringLiteral("There is no Graphic in the Clipboard"));
+        return;
+    }
+    // Caption "Child" and no file: the picture is saved only when asked to.
+    auto child = std::make_unique<TChild>(this);
+    child->SetPastedPicture(std::move(*picture));
+    TChild* document = child.release();
+    AddDocument(document);
+    document->show();
+}
+
+void TForm1::PasteActionExecute() {
+    PasteAsNewImage();
+}
+
+void TForm1::PasteActionUpdate() {
+    Command(QStringLiteral("PasteAction"))->setEnabled(ClipboardHoldsPicture());
+}
+
+QPrinter& TForm1::Printer() {
+    // Made on first use: finding the printers asks the print system.
+    if (!mPrinter) {
+        mPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        SetUpPrinter(*mPrinter);
+    }
+    return *mPrinter;
 }
 
 void TForm1::OpenDroppedFiles(const QStringList& paths) {
@@ -464,8 +509,8 @@ void TForm1::Help2Click() {
     const QString text = QStringLiteral("The help page could not be opened.\r\n"
                                         "Open it in a web browser: %1")
                              .arg(mHelpFileName);
-    CurrentEnvironment().StartWatched(call.program, call.arguments, [text](bool succeeded) {
-        if (!succeeded) {
+    CurrentEnvironment().StartWatched(call.program, call.arguments, [text](int exitStatus) {
+        if (exitStatus != 0) {
             TellLater(Interaction::Kind::Warning, text);
         }
     });
@@ -507,8 +552,8 @@ void TForm1::actEditExecute() {
         // The desktop's own choice for pictures, when it has one; xdg-open
         // finds out only on its own.
         CurrentEnvironment().StartWatched(
-            call.program, call.arguments, [noPaintProgram](bool succeeded) {
-                if (!succeeded) {
+            call.program, call.arguments, [noPaintProgram](int exitStatus) {
+                if (exitStatus != 0) {
                     TellLater(Interaction::Kind::Information, noPaintProgram);
                 }
             });

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <QList>
 #include <QMainWindow>
 #include <QPixmap>
@@ -11,6 +13,7 @@ class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QPrinter;
 
 namespace pixmoth {
 
@@ -48,6 +51,11 @@ public:
     // Closes every document window, each asking to save when changed; false when
     // one of them stays open.
     bool CloseAllDocuments();
+    // Opens the clipboard's picture in a new document window without a file,
+    // or says that there is none.
+    void PasteAsNewImage();
+    // The printer every print goes to, as the Print dialog last set it.
+    QPrinter& Printer();
 
     const QString& IniFileName() const { return mIniFileName; }
     const QString& HelpFileName() const { return mHelpFileName; }
@@ -85,6 +93,9 @@ public slots:
     void About1Click();
     void actShootExecute();
     void actEditExecute();
+    void PasteActionExecute();
+    // Enabled while the clipboard holds a picture.
+    void PasteActionUpdate();
 
 protected:
     bool event(QEvent* event) override;
@@ -113,6 +124,7 @@ private:
     TAboutBoxDlg* mAbout;
     QList<QMenu*> mMenus;
     QPointer<TChild> mActiveDocument;
+    std::unique_ptr<QPrinter> mPrinter;
     // Where the next new document window goes (see CascadeSlot).
     int mCascadeSlot = 0;
 };

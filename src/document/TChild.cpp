@@ -1,23 +1,37 @@
 #include "document/TChild.h"
 
+#include <cstdio>
+
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QMenu>
+#include <QPrinter>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include "app/TForm1.h"
 #include "document/DocumentPlacement.h"
 #include "document/ImageControl.h"
+#include "document/PictureClipboard.h"
+#include "document/PicturePrinter.h"
 #include "document/SaveNames.h"
 #include "document/Selection.h"
+#include "document/SelectionCopy.h"
+#include "document/TSendMail.h"
 #include "document/ToolCommands.h"
+#include "document/WallpaperCopy.h"
 #include "document/ZoomSteps.h"
+#include "imaging/bitmap/Error.h"
 #include "imaging/codecs/PictureFile.h"
 #include "platform/Commands.h"
+#include "platform/DesktopWallpaper.h"
 #include "platform/Interaction.h"
 #include "platform/Paths.h"
 #include "platform/QtPaths.h"
@@ -31,6 +45,8 @@ namespace pixmoth {
 namespace {
 
 constexpr int kMinimumClientWidth = 140;
+// Sender and recipient of a mail until the user fills in the real one.
+const char* const kMailAddress = "friend@example.org";
 const char* const kSaveFilter = "Jpeg Image (*.jpg);;Bitmap (*.bmp)";
 
 bool ExactlyLeftButton(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
@@ -90,6 +106,11 @@ TChild::TChild(TForm1* mainForm)
     layout->addWidget(mScrollArea, 1);
     layout->addWidget(mStatusBar);
     setWidget(mClient);
+
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+            &TChild::PasteActionUpdate);
+    PasteActionUpdate();
+    actCopyToClipboardUpdate();
 }
 
 TChild::~TChild() {
@@ -103,6 +124,19 @@ void TChild::BuildMenus() {
     ConnectCommand(NewCommand(this, file, QStringLiteral("&Open..."), QStringLiteral("Open1Click"),
                               QStringLiteral("Open picture")),
                    mMainForm, &TForm1::Open1Click);
+    file->addSeparator();
+    ConnectCommand(NewCommand(this, file, QStringLiteral("Print dialog"),
+                              QStringLiteral("Printdialog2Click"),
+                              QStringLiteral("Choose the printer and its settings")),
+                   this, &TChild::Printdialog2Click);
+    ConnectCommand(NewCommand(this, file, QStringLiteral("Print"), QStringLiteral("Print1Click"),
+                              QStringLiteral("Print the picture on the current printer")),
+                   this, &TChild::Print1Click);
+    ConnectCommand(NewCommand(this, file, QStringLiteral("Send as mail"),
+                              QStringLiteral("Sendasmail1Click"),
+                              QStringLiteral("Send the picture's file as a mail attachment")),
+                   this, &TChild::Sendasmail1Click);
+    file->addSeparator();
     ConnectCommand(NewCommand(this, file, QStringLiteral("Save As"), QStringLiteral("SaveAs1Click"),
                               QStringLiteral("Save current picture as *.jpg")),
                    this, &TChild::SaveAs1Click);
@@ -125,6 +159,19 @@ void TChild::BuildMenus() {
     QAction* selectAll =
         NewCommand(this, edit, QStringLiteral("Select All"), QStringLiteral("actSelectAll"));
     ConnectCommand(selectAll, this, &TChild::actSelectAllExecute);
+    edit->addSeparator();
+    QAction* wallpaper =
+        NewCommand(this, edit, QStringLiteral("Set as wallpaper"), QStringLiteral("actWallpaper"),
+                   QStringLiteral("Make the picture's file the desktop wallpaper"));
+    ConnectCommand(wallpaper, this, &TChild::actWallpaperExecute);
+    QAction* copy = NewCommand(this, edit, QStringLiteral("Copy  to clipboard"),
+                               QStringLiteral("actCopyToClipboard"),
+                               QStringLiteral("Copy the selected rectangle to the clipboard"));
+    ConnectCommand(copy, this, &TChild::actCopyToClipboardExecute);
+    ConnectCommand(NewCommand(this, edit, QStringLiteral("Paste as Image"),
+                              QStringLiteral("PasteAction"),
+                              QStringLiteral("Open the clipboard's picture in a new window")),
+                   this, &TChild::PasteActionExecute);
 
     auto* tools = new QMenu(QStringLiteral("&Tools"));
     for (const ToolCommand& command : ToolCommands()) {
@@ -157,6 +204,9 @@ void TChild::BuildMenus() {
 
     mPopupMenu = new QMenu;
     mPopupMenu->addAction(selectAll);
+    mPopupMenu->addSeparator();
+    mPopupMenu->addAction(copy);
+    mPopupMenu->addAction(wallpaper);
 }
 
 void TChild::BuildToolBar() {
@@ -228,16 +278,24 @@ void TChild::SetClientSize(int width, int height) {
 }
 
 void TChild::SetPicture(Bitmap picture) {
+    AdoptPicture(std::move(picture), kMinimumClientWidth);
+}
+
+void TChild::SetPastedPicture(Bitmap picture) {
+    // A pasted picture's window is exactly as wide as the picture.
+    AdoptPicture(std::move(picture), 0);
+}
+
+void TChild::AdoptPicture(Bitmap picture, int minimumClientWidth) {
     mPicture = std::move(picture);
     mPictureWidth = mPicture.Width();
     mPictureHeight = mPicture.Height();
     mImage->SetStretch(false);
     mImage->resize(mPictureWidth, mPictureHeight);
     mImage->PictureChanged();
-    SetClientSize(std::max(mPictureWidth, kMinimumClientWidth),
-                  mPictureHeight + mToolBar->height() + mStatusBar->height());
-    mNaturalClientWidth = std::max(mPictureWidth, kMinimumClientWidth);
+    mNaturalClientWidth = std::max(mPictureWidth, minimumClientWidth);
     mNaturalClientHeight = mPictureHeight + mToolBar->height() + mStatusBar->height();
+    SetClientSize(mNaturalClientWidth, mNaturalClientHeight);
 }
 
 void TChild::PictureChanged() {
@@ -327,6 +385,7 @@ void TChild::DrawSelection() {
 
 void TChild::ClearSelection() {
     SharedSelection().Clear();
+    actCopyToClipboardUpdate();
 }
 
 void TChild::ImageMouseDown(QPoint position, Qt::MouseButtons buttons,
@@ -340,6 +399,7 @@ void TChild::ImageMouseDown(QPoint position, Qt::MouseButtons buttons,
     }
     s.X1 = s.X2 = position.x();
     s.Y1 = s.Y2 = position.y() + mToolBar->height();
+    actCopyToClipboardUpdate();
 }
 
 void TChild::ImageMouseMove(QPoint position, Qt::MouseButtons buttons,
@@ -353,6 +413,7 @@ void TChild::ImageMouseMove(QPoint position, Qt::MouseButtons buttons,
     s.X2 = position.x();
     s.Y2 = position.y() + mToolBar->height();
     DrawSelection();
+    actCopyToClipboardUpdate();
 }
 
 void TChild::actSelectAllExecute() {
@@ -363,6 +424,7 @@ void TChild::actSelectAllExecute() {
     s.X2 = mImage->width();
     s.Y2 = mImage->height() + mToolBar->height();
     DrawSelection();
+    actCopyToClipboardUpdate();
 }
 
 void TChild::FormActivate() {
@@ -370,6 +432,7 @@ void TChild::FormActivate() {
     // Every document has the same commands: only the one the user works in
     // answers their keys.
     SetStandardShortcuts(this, true);
+    actCopyToClipboardUpdate();
 }
 
 void TChild::FormDeactivate() {
@@ -478,7 +541,88 @@ void TChild::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // The selection is this window's; the next window must not copy it.
+    if (mMainForm->ActiveDocument() == this) {
+        SharedSelection().Clear();
+    }
     QMdiSubWindow::closeEvent(event);
+}
+
+void TChild::Print1Click() {
+    const WaitCursor wait;
+    QPrinter& printer = mMainForm->Printer();
+    printer.setDocName(windowTitle());
+    PrintPicture(printer, mPicture, logicalDpiX(), logicalDpiY());
+}
+
+void TChild::Printdialog2Click() {
+    CurrentInteraction().PrinterSetup(mMainForm->Printer());
+}
+
+void TChild::Sendasmail1Click() {
+    // The mail program reads the attachment from a file, which a pasted
+    // picture has not got: it gets one of its own.
+    const QString attachment = mPictureFile.isEmpty() ? WriteMailAttachment() : mPictureFile;
+    const QString address = QString::fromLatin1(kMailAddress);
+    TSendMail().SendMail(QStringLiteral("Send mail with Pixmoth"),
+                         QStringLiteral("I like this program!!"), address, address, address,
+                         address, attachment, attachment, true, true);
+}
+
+QString TChild::WriteMailAttachment() const {
+    // Kept after the program ends: the mail program may read it any time
+    // until the mail is sent.
+    QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/Pixmoth-mail-XXXXXX"));
+    if (!folder.isValid()) {
+        throw Error("No folder for the mail's attachment could be made in " +
+                    ToNative(QDir::tempPath()) + ": " + folder.errorString().toStdString());
+    }
+    folder.setAutoRemove(false);
+    const QString path = folder.path() + QStringLiteral("/Picture.jpg");
+    SavePicture(mPicture, ToNative(path));
+    return path;
+}
+
+void TChild::actWallpaperExecute() {
+    const WaitCursor wait;
+    const std::string programDirectory = DirectoryPart(ToNative(mMainForm->IniFileName()));
+    const std::string copy = MakeWallpaperCopy(programDirectory, ToNative(mPictureFile), mPicture);
+    try {
+        SetDesktopWallpaper(CurrentEnvironment(), copy);
+    } catch (...) {
+        std::remove(copy.c_str());
+        throw;
+    }
+    RemoveOtherWallpaperCopies(programDirectory, copy);
+}
+
+void TChild::actCopyToClipboardExecute() {
+    CopySelectionToClipboard();
+}
+
+void TChild::actCopyToClipboardUpdate() {
+    Command(QStringLiteral("actCopyToClipboard"))->setEnabled(SharedSelection().Present());
+}
+
+void TChild::CopySelectionToClipboard() {
+    if (!SharedSelection().Present()) {
+        return;
+    }
+    const Rect source = SelectedPictureRect(SharedSelection(), mToolBar->height(), mImage->width(),
+                                            mImage->height(), mPicture.Width(), mPicture.Height());
+    if (source.Width() > 0) {
+        PutPictureOnClipboard(CopyPictureRect(mPicture, source));
+    }
+    DrawSelection();
+    ClearSelection();
+}
+
+void TChild::PasteActionExecute() {
+    mMainForm->PasteAsNewImage();
+}
+
+void TChild::PasteActionUpdate() {
+    Command(QStringLiteral("PasteAction"))->setEnabled(ClipboardHoldsPicture());
 }
 
 } // namespace pixmoth

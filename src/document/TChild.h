@@ -37,6 +37,9 @@ public:
     // Takes over `picture` and gives the window its natural size: the picture
     // at full size, the client at least 140 pixels wide.
     void SetPicture(Bitmap picture);
+    // The same for a picture from the clipboard: the client exactly as wide as
+    // the picture.
+    void SetPastedPicture(Bitmap picture);
     const Bitmap& Picture() const { return mPicture; }
 
     const QString& PictureFile() const { return mPictureFile; }
@@ -61,6 +64,8 @@ public:
     QString StatusText(int panel) const;
     // The menus that replace the main window's while this window is active.
     const QList<QMenu*>& Menus() const { return mMenus; }
+    // The picture's context menu.
+    QMenu* PopupMenu1() const { return mPopupMenu; }
     QAction* Command(const QString& handler) const;
 
     // Adopts the picture's size after a change that may have resized it; the
@@ -75,6 +80,9 @@ public:
     // Toggles the shared selection's outline on this window's picture.
     void DrawSelection();
     void ClearSelection();
+    // The selected part of the picture onto the clipboard, pixel for pixel;
+    // the selection is then erased and cleared.
+    void CopySelectionToClipboard();
 
     // Called by the main window when this window becomes, or stops being, the
     // one the user works in.
@@ -94,6 +102,16 @@ public:
 
 public slots:
     void SaveAs1Click();
+    void Print1Click();
+    void Printdialog2Click();
+    void Sendasmail1Click();
+    void actWallpaperExecute();
+    void actCopyToClipboardExecute();
+    // Enabled while a selection exists.
+    void actCopyToClipboardUpdate();
+    void PasteActionExecute();
+    // Enabled while the clipboard holds a picture.
+    void PasteActionUpdate();
     void ToolButton1Click();
     void ToolButton2Click();
     void ToolButton3Click();
@@ -107,6 +125,9 @@ protected:
 private:
     void BuildMenus();
     void BuildToolBar();
+    void AdoptPicture(Bitmap picture, int minimumClientWidth);
+    // The picture as a JPEG file of its own, for a mail.
+    QString WriteMailAttachment() const;
     void RunToolCommand(const ToolCommand& command);
     // Shows the picture again after its pixels or its memory changed.
     void PictureChanged();

@@ -1,8 +1,11 @@
 #include "platform/DialogInteraction.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPushButton>
 
 namespace pixmoth {
 
@@ -87,6 +90,20 @@ std::optional<Interaction::SaveChoice> DialogInteraction::SaveFileName(const Fil
     }
     return SaveChoice{box.selectedFiles().first(),
                       FilterIndexOf(dialog.filter, box.selectedNameFilter())};
+}
+
+bool DialogInteraction::PrinterSetup(QPrinter& printer) {
+    QPrintDialog box(&printer, QApplication::activeWindow());
+    box.setWindowTitle(QStringLiteral("Print Setup"));
+    // Only a printer and its settings are chosen here; printing is the Print
+    // command's, so the button does not say Print. One page has no range.
+    box.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    if (auto* buttons = box.findChild<QDialogButtonBox*>()) {
+        if (QPushButton* accept = buttons->button(QDialogButtonBox::Ok)) {
+            accept->setText(QStringLiteral("OK"));
+        }
+    }
+    return box.exec() == QDialog::Accepted;
 }
 
 } // namespace pixmoth

@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -53,6 +57,56 @@ bool Executed(int report) {
     } while (n < 0 && errno == EINTR);
     ::close(report);
     return n == 0;
+}
+
+// A pipe whose ends close with it; both ends are close-on-exec.
+struct Pipe {
+    int read = -1;
+    int write = -1;
+    Pipe() = default;
+    Pipe(const Pipe&) = delete;
+    Pipe& operator=(const Pipe&) = delete;
+    ~Pipe() {
+        CloseWrite();
+        if (read >= 0) {
+            ::close(read);
+        }
+    }
+    bool Open() {
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC) != 0) {
+            return false;
+        }
+        read = ends[0];
+        write = ends[1];
+        return true;
+    }
+    void CloseWrite() {
+        if (write >= 0) {
+            ::close(write);
+            write = -1;
+        }
+    }
+};
+
+// Appends what `descriptor` holds now without waiting for more; false once the
+// writing end is closed and everything was read.
+bool ReadAvailable(int descriptor, std::string& text) {
+    char buffer[4096];
+    for (;;) {
+        pollfd ready{descriptor, POLLIN, 0};
+        if (::poll(&ready, 1, 0) <= 0 || (ready.revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
+            return true;
+        }
+        const ssize_t n = ::read(descriptor, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
 }
 
 int WaitFor(pid_t child) {
@@ -128,13 +182,13 @@ bool SystemEnvironment::StartDetached(const std::string& program,
 
 void SystemEnvironment::StartWatched(const std::string& program,
                                      const std::vector<std::string>& arguments,
-                                     std::function<void(bool succeeded)> finished) {
+                                     std::function<void(int exitStatus)> finished) {
     std::vector<std::string> argvText{program};
     argvText.insert(argvText.end(), arguments.begin(), arguments.end());
     const std::vector<char*> argv = Argv(argvText);
     int report[2];
     if (::pipe2(report, O_CLOEXEC) != 0) {
-        finished(false);
+        finished(-1);
         return;
     }
     const pid_t child = ::fork();
@@ -145,7 +199,7 @@ void SystemEnvironment::StartWatched(const std::string& program,
     ::close(report[1]);
     if (child < 0) {
         ::close(report[0]);
-        finished(false);
+        finished(-1);
         return;
     }
     // The program may run as long as it likes (xdg-open waits for a browser it
@@ -153,8 +207,80 @@ void SystemEnvironment::StartWatched(const std::string& program,
     std::thread([child, report = report[0], finished = std::move(finished)] {
         const bool executed = Executed(report);
         const int status = WaitFor(child);
-        finished(executed && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        finished(executed && WIFEXITED(status) ? WEXITSTATUS(status) : -1);
     }).detach();
+}
+
+ProgramResult SystemEnvironment::Run(const std::string& program,
+                                     const std::vector<std::string>& arguments) {
+    std::vector<std::string> argvText{program};
+    argvText.insert(argvText.end(), arguments.begin(), arguments.end());
+    const std::vector<char*> argv = Argv(argvText);
+    ProgramResult result;
+    Pipe report;
+    Pipe output;
+    Pipe errors;
+    const int input = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (!report.Open() || !output.Open() || !errors.Open() || input < 0) {
+        if (input >= 0) {
+            ::close(input);
+        }
+        result.errors = std::strerror(errno);
+        return result;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(input, STDIN_FILENO);
+        ::dup2(output.write, STDOUT_FILENO);
+        ::dup2(errors.write, STDERR_FILENO);
+        Exec(argv.data(), report.write);
+    }
+    ::close(input);
+    report.CloseWrite();
+    output.CloseWrite();
+    errors.CloseWrite();
+    if (child < 0) {
+        result.errors = std::strerror(errno);
+        return result;
+    }
+    result.started = Executed(report.read);
+    report.read = -1;
+
+    // Both pipes are read while the program runs, so neither fills up and
+    // blocks it. Reading ends when the program has ended, not at the pipes'
+    // end: a helper it leaves running may hold them open.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kRunLimitSeconds);
+    int status = 0;
+    bool ended = false;
+    bool killed = false;
+    bool outputOpen = true;
+    bool errorsOpen = true;
+    while (!ended) {
+        // A negative descriptor is left out of the poll.
+        pollfd watched[2] = {{outputOpen ? output.read : -1, POLLIN, 0},
+                             {errorsOpen ? errors.read : -1, POLLIN, 0}};
+        ::poll(watched, 2, 20);
+        outputOpen = outputOpen && ReadAvailable(output.read, result.output);
+        errorsOpen = errorsOpen && ReadAvailable(errors.read, result.errors);
+        ended = ::waitpid(child, &status, WNOHANG) == child;
+        if (!ended && std::chrono::steady_clock::now() > deadline) {
+            ::kill(child, SIGKILL);
+            status = WaitFor(child);
+            ended = killed = true;
+        }
+    }
+    if (outputOpen) {
+        ReadAvailable(output.read, result.output);
+    }
+    if (errorsOpen) {
+        ReadAvailable(errors.read, result.errors);
+    }
+    if (killed) {
+        result.errors += "it did not finish within " + std::to_string(kRunLimitSeconds) +
+                         " seconds and was stopped";
+    }
+    result.exitStatus = result.started && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
 }
 
 Environment& CurrentEnvironment() {

@@ -4,9 +4,11 @@
 
 #include <QString>
 
+class QPrinter;
+
 namespace pixmoth {
 
-// Every message box and file dialog of the program goes through here, so the
+// Every message box, file dialog and printer dialog of the program goes through here, so the
 // widget tests can answer them. Texts are the program's own, passed exactly
 // (line breaks as "\r\n" where the program writes them so).
 class Interaction {
@@ -39,6 +41,9 @@ public:
     virtual QString OpenFileName(const FileDialog& dialog) = 0;
     // nullopt when cancelled.
     virtual std::optional<SaveChoice> SaveFileName(const FileDialog& dialog) = 0;
+    // The printer setup dialog on `printer`: the printer and settings chosen
+    // there go into it. False when cancelled.
+    virtual bool PrinterSetup(QPrinter& printer) = 0;
 };
 
 // The interaction in use: message boxes and file dialogs unless a test

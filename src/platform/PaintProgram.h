@@ -10,12 +10,6 @@ namespace pixmoth {
 // The desktop's paint programs, in the order they are preferred.
 const std::vector<std::string>& PaintProgramNames();
 
-struct ProgramCall {
-    std::string program;
-    std::vector<std::string> arguments;
-    friend bool operator==(const ProgramCall&, const ProgramCall&) = default;
-};
-
 // The call that opens `file` in the first paint program found on PATH; without a
 // paint program, xdg-open opens the file with the desktop's choice. An empty
 // `file` starts the paint program alone (program "" when there is none, as

@@ -437,7 +437,7 @@ private slots:
             }
             return list;
         };
-        QMenu* mainWindowMenu = mForm->MainMenus().at(1);
+        QMenu* mainWindowMenu = mForm->MainMenus().at(2);
         QCOMPARE(entries(mainWindowMenu), QStringList());
         for (const char* name : {"1.bmp", "R&D.bmp", "3.bmp"}) {
             mForm->OpenPicture(WriteBmp(QLatin1String(name)));

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <deque>
+#include <functional>
+#include <memory>
 #include <optional>
 
 #include <QAction>
@@ -11,6 +13,8 @@
 
 #include "FakeEnvironment.h"
 #include "app/PixmothApplication.h"
+#include "app/TForm1.h"
+#include "document/TChild.h"
 #include "imaging/bitmap/Bitmap.h"
 #include "platform/Interaction.h"
 
@@ -22,7 +26,7 @@ namespace pixmoth::test {
 class ScriptedInteraction : public Interaction {
 public:
     struct Shown {
-        QString what; // "ask", "tell", "open" or "save"
+        QString what; // "ask", "tell", "open", "save" or "printer"
         Kind kind = Kind::Information;
         QString text; // the message, or the dialog's filter
         int filterIndex = 0;
@@ -31,6 +35,9 @@ public:
     };
 
     QList<Shown> shown;
+    // What the printer setup dialog does to the printer when it is shown; it
+    // is cancelled without one.
+    std::function<bool(QPrinter&)> printerSetup;
     // Answers in order; unscripted questions are answered No and dialogs cancelled.
     std::deque<bool> answers;
     std::deque<QString> openAnswers;
@@ -52,6 +59,11 @@ public:
         shown.append({QStringLiteral("save"), Kind::Information, dialog.filter, dialog.filterIndex,
                       dialog.directory, dialog});
         return Next(saveAnswers, std::optional<SaveChoice>());
+    }
+
+    bool PrinterSetup(QPrinter& printer) override {
+        shown.append({QStringLiteral("printer"), Kind::Information, QString()});
+        return printerSetup ? printerSetup(printer) : false;
     }
 
     QStringList Texts(const QString& what) const {
@@ -106,6 +118,27 @@ public:
 private:
     QTemporaryDir mRoot;
 };
+
+// A started main window, shown large enough for several document windows;
+// null when it was not shown.
+inline std::unique_ptr<TForm1> ShowMainWindow() {
+    auto form = std::make_unique<TForm1>();
+    form->FormCreate();
+    form->resize(1400, 1000);
+    form->show();
+    if (!QTest::qWaitForWindowExposed(form.get())) {
+        return nullptr;
+    }
+    return form;
+}
+
+// Deletes the document windows without their questions, then the main window.
+inline void DeleteMainWindow(std::unique_ptr<TForm1>& form) {
+    for (TChild* child : form->Documents()) {
+        delete child;
+    }
+    form.reset();
+}
 
 // Runs a command the way a menu click does: queued, then delivered by the
 // event loop (through the application's error report).

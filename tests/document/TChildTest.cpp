@@ -110,20 +110,13 @@ private slots:
     void init() {
         mSandbox = std::make_unique<ProgramSandbox>();
         SharedSelection().Clear();
-        mForm = std::make_unique<TForm1>();
-        mForm->FormCreate();
-        mForm->resize(1400, 1000);
-        mForm->show();
-        QVERIFY(QTest::qWaitForWindowExposed(mForm.get()));
+        mForm = test::ShowMainWindow();
+        QVERIFY(mForm != nullptr);
     }
 
     void cleanup() {
         // Nothing may be asked while tearing down.
-        for (TChild* child : mForm->Documents()) {
-            child->setAttribute(Qt::WA_DeleteOnClose);
-            delete child;
-        }
-        mForm.reset();
+        test::DeleteMainWindow(mForm);
         mSandbox.reset();
     }
 
@@ -660,13 +653,13 @@ private slots:
             }
             return list;
         };
-        QCOMPARE(titles(), (QStringList{"&File", "&Window", "&Help"}));
+        QCOMPARE(titles(), (QStringList{"&File", "&Edit", "&Window", "&Help"}));
         TChild* child = OpenNew(30, 20);
         QCOMPARE(titles(), (QStringList{"&File", "&Edit", "&Tools", "&Window", "&Help"}));
         QCOMPARE(bar->actions().first()->menu(), child->Menus().first());
         QVERIFY(child->close());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(titles(), (QStringList{"&File", "&Window", "&Help"}));
+        QCOMPARE(titles(), (QStringList{"&File", "&Edit", "&Window", "&Help"}));
     }
 
     void saveAsAppliesTheNameRulesAndRemembersFilterAndDirectory() {
