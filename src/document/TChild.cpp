@@ -556,7 +556,10 @@ void TChild::Print1Click() {
 }
 
 void TChild::Printdialog2Click() {
-    CurrentInteraction().PrinterSetup(mMainForm->Printer());
+    QPrinter& printer = mMainForm->Printer();
+    // The dialog proposes a PDF file named after the document.
+    printer.setDocName(windowTitle());
+    CurrentInteraction().PrinterSetup(printer);
 }
 
 void TChild::Sendasmail1Click() {
