@@ -24,19 +24,23 @@ Operation WithReal(const std::string& name, void (*op)(Bitmap&, double)) {
 }
 
 Operation SourceToCopy(const std::string& name, void (*op)(Bitmap&, Bitmap&, int)) {
-    return {name, Operation::Value::Integer, [op](Bitmap& input, double value) {
+    return {name, Operation::Value::Integer,
+            [op](Bitmap& input, double value) {
                 Bitmap destination = input;
                 op(input, destination, static_cast<int>(value));
                 return destination;
-            }};
+            },
+            true};
 }
 
 Operation Turn(const std::string& name, void (*op)(Bitmap&, Bitmap&)) {
-    return {name, Operation::Value::None, [op](Bitmap& input, double) {
+    return {name, Operation::Value::None,
+            [op](Bitmap& input, double) {
                 Bitmap output;
                 op(input, output);
                 return output;
-            }};
+            },
+            true};
 }
 
 const std::vector<Operation>& AllOperations() {

@@ -18,6 +18,9 @@ struct Operation {
     // callers pass a private copy) and returns the result. `value` is the
     // VALUE argument, already checked to be whole for Integer operations.
     std::function<Bitmap(Bitmap& input, double value)> run;
+    // Whether the result is a second picture of about the input's size, so
+    // that its memory can be made ready while the input loads.
+    bool newPicture = false;
 };
 
 // Entries for the usual shapes of image functions. In-place functions change

@@ -1,9 +1,13 @@
 #include "imaging/bitmap/PixelMemory.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <mutex>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace pixmoth {
 
@@ -14,6 +18,75 @@ namespace {
 constexpr std::size_t kMinPooled = std::size_t{1} << 20;
 constexpr std::size_t kMaxPooledTotal = std::size_t{512} << 20;
 constexpr std::size_t kSlots = 6;
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+std::size_t PageSize() {
+    static const std::size_t size = [] {
+        const long page = ::sysconf(_SC_PAGESIZE);
+        return page > 0 ? static_cast<std::size_t>(page) : std::size_t{4096};
+    }();
+    return size;
+}
+
+std::size_t RoundUp(std::size_t n, std::size_t step) {
+    return (n + step - 1) / step * step;
+}
+
+// Fresh zero pages starting on a huge-page boundary, `length` bytes (whole
+// pages). The kernel backs each aligned 2 MiB of a region marked
+// MADV_HUGEPAGE with one huge page on first touch, where it has them; the tail
+// past the last whole 2 MiB keeps small pages, so nothing is wasted. Without
+// huge pages (disabled, or a kernel without them) madvise fails and the block
+// is ordinary memory.
+void* MapAligned(std::size_t bytes, std::size_t& length) {
+    length = RoundUp(bytes, PageSize());
+    if (length < bytes || length > SIZE_MAX - kHugePage) {
+        return nullptr;
+    }
+    // Over-map so that an aligned start lies inside, then give back both ends.
+    const std::size_t span = length + kHugePage - PageSize();
+    void* raw = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) {
+        return nullptr;
+    }
+    const auto start = reinterpret_cast<std::uintptr_t>(raw);
+    const std::uintptr_t aligned = RoundUp(start, kHugePage);
+    const std::size_t head = aligned - start;
+    const std::size_t tail = span - head - length;
+    if (head > 0) {
+        ::munmap(raw, head);
+    }
+    if (tail > 0) {
+        ::munmap(reinterpret_cast<void*>(aligned + length), tail);
+    }
+    auto* block = reinterpret_cast<void*>(aligned);
+    ::madvise(block, length, MADV_HUGEPAGE);
+    return block;
+}
+
+void* Allocate(std::size_t bytes, bool zeroed, std::size_t& capacity) {
+    if (bytes >= kLargePixelBlock) {
+        void* block = MapAligned(bytes, capacity);
+        if (block == nullptr) {
+            capacity = 0;
+        }
+        return block;
+    }
+    // calloc hands out fresh zero pages for large blocks without touching them.
+    void* memory = zeroed ? std::calloc(bytes, 1) : std::malloc(bytes);
+    capacity = memory ? bytes : 0;
+    return memory;
+}
+
+// Capacities tell the two kinds apart: a mapped block is never smaller than
+// kLargePixelBlock, a heap block always is.
+void Free(void* block, std::size_t capacity) {
+    if (capacity >= kLargePixelBlock) {
+        ::munmap(block, capacity);
+    } else {
+        std::free(block);
+    }
+}
 
 struct Block {
     std::uint8_t* memory = nullptr;
@@ -65,10 +138,7 @@ std::uint8_t* AcquirePixelMemory(std::size_t bytes, bool zeroed, std::size_t& ca
             return reused.memory;
         }
     }
-    // calloc hands out fresh zero pages for large blocks without touching them.
-    void* memory = zeroed ? std::calloc(bytes, 1) : std::malloc(bytes);
-    capacity = memory ? bytes : 0;
-    return static_cast<std::uint8_t*>(memory);
+    return static_cast<std::uint8_t*>(Allocate(bytes, zeroed, capacity));
 }
 
 void ReleasePixelMemory(std::uint8_t* block, std::size_t capacity) {
@@ -76,7 +146,7 @@ void ReleasePixelMemory(std::uint8_t* block, std::size_t capacity) {
         return;
     }
     if (capacity < kMinPooled || capacity > kMaxPooledTotal) {
-        std::free(block);
+        Free(block, capacity);
         return;
     }
     Pool& pool = ThePool();
@@ -84,7 +154,7 @@ void ReleasePixelMemory(std::uint8_t* block, std::size_t capacity) {
     pool.blocks.push_back(Block{block, capacity});
     pool.total += capacity;
     while (pool.total > kMaxPooledTotal || pool.blocks.size() > kSlots) {
-        std::free(pool.blocks.front().memory);
+        Free(pool.blocks.front().memory, pool.blocks.front().capacity);
         pool.total -= pool.blocks.front().capacity;
         pool.blocks.pop_front();
     }

@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <vector>
 
 #include "imaging/bitmap/Error.h"
 #include "imaging/codecs/BmpCodec.h"
+#include "imaging/codecs/BmpHeader.h"
+#include "imaging/codecs/InputFile.h"
 #include "imaging/codecs/JpegCodec.h"
 
 namespace pixmoth {
@@ -37,6 +41,30 @@ Bitmap LoadPicture(const std::string& path) {
         break;
     }
     throw Error("Unsupported picture file \"" + path + "\": use .jpg, .jpeg or .bmp");
+}
+
+std::optional<PictureSize> ReadPictureSize(const std::string& path) {
+    // Headers and Exif blocks of ordinary files lie well within this.
+    constexpr std::size_t kJpegHeadBytes = 256 * 1024;
+    const PictureKind kind = PictureKindOf(path);
+    if (kind == PictureKind::Other) {
+        return std::nullopt;
+    }
+    try {
+        InputFile file(path);
+        const std::size_t wanted = kind == PictureKind::Bmp ? kBmpHeadBytes : kJpegHeadBytes;
+        std::vector<std::uint8_t> head(
+            static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), wanted)));
+        head.resize(file.ReadAt(0, head.data(), head.size()));
+        if (kind == PictureKind::Bmp) {
+            const BmpHeader header = ParseBmpHeader(head.data(), head.size(), file.Size(), path);
+            return PictureSize{header.width, header.height};
+        }
+        const JpegSize size = ReadJpegSize(head.data(), head.size());
+        return PictureSize{size.width, size.height};
+    } catch (const Error&) {
+        return std::nullopt; // the load itself reports what is wrong
+    }
 }
 
 void SavePicture(const Bitmap& bitmap, const std::string& path) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "imaging/bitmap/Bitmap.h"
@@ -14,6 +15,16 @@ PictureKind PictureKindOf(const std::string& path);
 
 // Decodes a JPEG or BMP file; any other extension throws an Error naming it.
 Bitmap LoadPicture(const std::string& path);
+
+// The width and height LoadPicture would give, from the file's headers alone;
+// nullopt when they cannot be read there (the file is damaged, or a JPEG keeps
+// its frame header unusually far in). For callers that prepare for the
+// picture while it loads.
+struct PictureSize {
+    int width = 0;
+    int height = 0;
+};
+std::optional<PictureSize> ReadPictureSize(const std::string& path);
 
 // Writes JPEG (quality 90) for a ".jpg"/".jpeg" name and BMP otherwise, atomically.
 void SavePicture(const Bitmap& bitmap, const std::string& path);
