@@ -16,7 +16,7 @@ layers=(
     "imaging/codecs/wmf"
     "settings browse/thumbnails"
     "platform"
-    "browse"
+    "browse imaging/dialogs"
     "document"
     "capture"
     "chrome"

@@ -65,6 +65,40 @@ arrow() { # $1 = file, $2 = "flop" to point the other way
 }
 arrow menu/undo.png
 arrow menu/redo.png flop
+# Image Enhancements: a wand with a spark.
+im -size 16x16 xc:none \
+   -stroke '#3b2b1e' -strokewidth 2 -draw "line 2,14 10,6" \
+   -stroke none -fill '#f0b429' -draw "polygon 12,1 13,4 16,4 13,6 14,9 12,7 9,9 10,6 8,4 11,4" \
+   -fill '#8e4a8c' -draw "circle 4,3 5,3" -draw "circle 14,13 15,13" \
+   menu/enhance.png
+# Resample Image: a small frame and a larger one behind it, an arrow between.
+im -size 16x16 xc:none \
+   -stroke '#2c5d9e' -strokewidth 1 -fill '#dbe8f6' -draw "rectangle 5,1 14,10" \
+   -fill '#9cc7e8' -draw "rectangle 1,8 7,14" \
+   -stroke '#22262b' -draw "line 8,7 12,3" -draw "line 12,3 12,6" -draw "line 12,3 9,3" \
+   menu/resample.png
+
+# --- dialog buttons, 24 x 24 ---
+mkdir -p dialogs
+# Preview: a magnifying glass.
+im -size 24x24 xc:none \
+   -stroke '#22262b' -strokewidth 2 -fill '#cfe3f5' -draw "circle 10,10 10,3" \
+   -stroke '#5a3b22' -strokewidth 4 -draw "line 15,15 21,21" \
+   dialogs/preview.png
+# to Image: an arrow into a picture.
+im -size 24x24 xc:none \
+   -stroke '#6b5a44' -strokewidth 1 -fill '#9cc7e8' -draw "rectangle 8,8 22,21" \
+   -stroke none -fill '#6f9a5a' -draw "polygon 9,20 14,14 17,17 19,15 21,20" \
+   -fill '#2c6fb3' -draw "polygon 1,4 8,4 8,1 13,6 8,11 8,8 1,8" \
+   dialogs/to-image.png
+# Cancel: a red cross.
+im -size 24x24 xc:none \
+   -stroke '#c0392b' -strokewidth 4 -draw "line 5,5 19,19" -draw "line 19,5 5,19" \
+   dialogs/cancel.png
+# OK: a green tick.
+im -size 24x24 xc:none \
+   -stroke '#2e8b3e' -strokewidth 4 -fill none -draw "polyline 3,13 9,19 21,5" \
+   dialogs/ok.png
 
 # --- background tile: 100 x 100, seamless, 256 colours ---
 # Soft diagonal weave: every term has a period that divides 100.

@@ -109,4 +109,10 @@ void RunPictureCommandInto(Bitmap& picture, EditHistory& history,
     history.RecordResult(picture);
 }
 
+void ReplacePicture(Bitmap& picture, EditHistory& history, Bitmap&& result) {
+    history.RecordUndo(std::move(picture));
+    picture = std::move(result);
+    history.RecordResult(picture);
+}
+
 } // namespace pixmoth

@@ -79,5 +79,9 @@ void RunPictureCommand(Bitmap& picture, EditHistory& history,
 // a 24-bit picture then costs only the result snapshot.
 void RunPictureCommandInto(Bitmap& picture, EditHistory& history,
                            const std::function<void(Bitmap& work, Bitmap& picture)>& operation);
+// For results made elsewhere (the enhancement and resample dialogs): the old
+// picture onto the undo list, `result` becomes the picture, its snapshot onto
+// the redo list.
+void ReplacePicture(Bitmap& picture, EditHistory& history, Bitmap&& result);
 
 } // namespace pixmoth

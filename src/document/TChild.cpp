@@ -30,6 +30,8 @@
 #include "document/ZoomSteps.h"
 #include "imaging/bitmap/Error.h"
 #include "imaging/codecs/PictureFile.h"
+#include "imaging/dialogs/TFResample.h"
+#include "imaging/dialogs/TPicEnhanceForm.h"
 #include "platform/Commands.h"
 #include "platform/DesktopWallpaper.h"
 #include "platform/Interaction.h"
@@ -181,6 +183,16 @@ void TChild::BuildMenus() {
             action, &QAction::triggered, this, [this, &command] { RunToolCommand(command); },
             Qt::QueuedConnection);
     }
+    tools->addSeparator();
+    QAction* enhance =
+        NewCommand(this, tools, QStringLiteral("Image Enhancements"),
+                   QStringLiteral("actImgEnhance"), QStringLiteral("Image Enhancements"));
+    enhance->setIcon(QIcon(QStringLiteral(":/menu/enhance.png")));
+    ConnectCommand(enhance, this, &TChild::actImgEnhanceExecute);
+    QAction* resample =
+        NewCommand(this, tools, QStringLiteral("Resample Image"), QStringLiteral("actResample"));
+    resample->setIcon(QIcon(QStringLiteral(":/menu/resample.png")));
+    ConnectCommand(resample, this, &TChild::actResampleExecute);
 
     auto* window = new QMenu(QStringLiteral("&Window"));
     ConnectCommand(NewCommand(this, window, QStringLiteral("&Tile"), QStringLiteral("Tile1Click")),
@@ -235,6 +247,10 @@ void TChild::BuildToolBar() {
     mToolBar->addSeparator();
     mToolBar->addAction(Command(QStringLiteral("actUndo")));
     mToolBar->addAction(Command(QStringLiteral("actRedo")));
+    mToolBar->addSeparator();
+    QAction* enhance = Command(QStringLiteral("actImgEnhance"));
+    mToolBar->addAction(enhance);
+    mToolBar->widgetForAction(enhance)->setToolTip(enhance->statusTip());
     mToolBar->setFixedHeight(mToolBar->sizeHint().height());
 }
 
@@ -456,6 +472,33 @@ void TChild::RunToolCommand(const ToolCommand& command) {
     } else {
         RunPictureCommand(mPicture, mHistory, command.inPlace);
     }
+}
+
+void TChild::actImgEnhanceExecute() {
+    TPicEnhanceForm dialog(this);
+    dialog.SetPicture(mPicture);
+    if (dialog.exec() == TPicEnhanceForm::mrYes) {
+        TakeDialogResult(dialog.GetPicture());
+    }
+}
+
+void TChild::actResampleExecute() {
+    TFResample dialog(this);
+    dialog.SetBmpImage(mPicture);
+    dialog.SetBackground(&mMainForm->BackgroundTile());
+    if (dialog.exec() == TFResample::mrOk) {
+        TakeDialogResult(dialog.BmpImage());
+    }
+}
+
+void TChild::TakeDialogResult(const Bitmap& result) {
+    Bitmap picture(result);
+    struct Refresh {
+        TChild* child;
+        ~Refresh() { child->PictureChanged(); }
+    } refresh{this};
+    ReplacePicture(mPicture, mHistory, std::move(picture));
+    SyncSizeToPicture();
 }
 
 void TChild::actUndoExecute() {

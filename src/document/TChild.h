@@ -118,6 +118,8 @@ public slots:
     void actUndoExecute();
     void actRedoExecute();
     void actSelectAllExecute();
+    void actImgEnhanceExecute();
+    void actResampleExecute();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -129,6 +131,8 @@ private:
     // The picture as a JPEG file of its own, for a mail.
     QString WriteMailAttachment() const;
     void RunToolCommand(const ToolCommand& command);
+    // A dialog's result becomes the picture, recorded in the history.
+    void TakeDialogResult(const Bitmap& result);
     // Shows the picture again after its pixels or its memory changed.
     void PictureChanged();
     void ImageMouseDown(QPoint position, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);

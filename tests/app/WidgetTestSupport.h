@@ -171,6 +171,21 @@ inline Bitmap GradientBitmap(int width, int height) {
     return bitmap;
 }
 
+// Same size and the same colour at every pixel, whatever the pixel formats.
+inline bool SamePixels(const Bitmap& a, const Bitmap& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height()) {
+        return false;
+    }
+    for (int y = 0; y < a.Height(); ++y) {
+        for (int x = 0; x < a.Width(); ++x) {
+            if (!(a.PixelColor(x, y) == b.PixelColor(x, y))) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 // The offscreen platform warns that it cannot pass size hints to a window
 // manager it does not have, once for every window shown. Call it from
 // initTestCase, after Qt Test has installed its own message handler.

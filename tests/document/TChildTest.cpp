@@ -2,6 +2,8 @@
 #include <fstream>
 #include <memory>
 
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QFile>
 #include <QImage>
 #include <QMdiArea>
@@ -10,7 +12,9 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -24,6 +28,9 @@
 #include "imaging/codecs/BmpCodec.h"
 #include "imaging/codecs/FileIO.h"
 #include "imaging/codecs/PictureFile.h"
+#include "imaging/dialogs/SpinEdit.h"
+#include "imaging/dialogs/TFResample.h"
+#include "imaging/dialogs/TPicEnhanceForm.h"
 #include "imaging/effects/ColourEffects.h"
 #include "settings/IniStuff.h"
 
@@ -31,24 +38,11 @@ namespace pixmoth {
 
 using test::GradientBitmap;
 using test::ProgramSandbox;
+using test::SamePixels;
 using test::SendMouse;
 using test::Trigger;
 
 namespace {
-
-bool SamePixels(const Bitmap& a, const Bitmap& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height()) {
-        return false;
-    }
-    for (int y = 0; y < a.Height(); ++y) {
-        for (int x = 0; x < a.Width(); ++x) {
-            if (!(a.PixelColor(x, y) == b.PixelColor(x, y))) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
 
 Bitmap GreyScaled(Bitmap bitmap) {
     GreyScale(bitmap);
@@ -89,6 +83,32 @@ private:
 
     TChild* OpenNew(int width, int height, const QString& name = QStringLiteral("pic.bmp")) {
         return Open(WritePicture(name, GradientBitmap(width, height)));
+    }
+
+    static void Click(QAbstractButton* button) {
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCoreApplication::sendPostedEvents();
+    }
+
+    // Runs `act` on the modal dialog that `command` shows.
+    template <typename Dialog>
+    static void WithDialog(TChild* child, const char* command,
+                           const std::function<void(Dialog&)>& act) {
+        bool shown = false;
+        // Not 0: a zero timeout is a posted call, which would run before the command.
+        QTimer::singleShot(1, child, [&] {
+            auto* dialog = child->findChild<Dialog*>();
+            QVERIFY(dialog != nullptr && dialog->isModal());
+            shown = true;
+            // Never left hanging when `act` fails.
+            const struct Closer {
+                QDialog* dialog;
+                ~Closer() { dialog->close(); }
+            } closer{dialog};
+            act(*dialog);
+        });
+        Trigger(child->Command(QString::fromLatin1(command)));
+        QVERIFY(shown);
     }
 
     static int ToolBarHeight(TChild* child) { return child->ToolBar1()->height(); }
@@ -387,7 +407,8 @@ private slots:
         const QStringList captions = {
             "Rotate 90\u00b0 (R)", "Rotate 90\u00b0 (L)", "Flip Right", "Flip Down",
             "Mirror horizontal",   "Mirror vertical",     "Emboss",     "Shadow",
-            "Grey scale",          "Anti alias",          "Invert"};
+            "Grey scale",          "Anti alias",          "Invert",     "Image Enhancements",
+            "Resample Image"};
         const Bitmap p0 = GradientBitmap(23, 17);
         TChild* child = Open(WritePicture(QStringLiteral("tools.bmp"), p0));
         QMenu* tools = child->Menus().at(2);
@@ -412,6 +433,67 @@ private slots:
             Trigger(child->Command(QStringLiteral("actUndo")));
             QVERIFY2(SamePixels(child->Picture(), p0), command.handler);
         }
+    }
+
+    // The dialogs' results are recorded as one step; a cancelled dialog
+    // changes and records nothing.
+    void enhancementsAreRecordedOnlyWhenHandedBack() {
+        const Bitmap p0 = GradientBitmap(64, 48);
+        TChild* child = Open(WritePicture(QStringLiteral("e.bmp"), p0));
+        QVERIFY(child->ToolBar1()->actions().contains(child->Command("actImgEnhance")));
+        for (const bool handBack : {false, true}) {
+            WithDialog<TPicEnhanceForm>(child, "actImgEnhance", [&](TPicEnhanceForm& dialog) {
+                dialog.ImgFuncCbo()->setCurrentIndex(0); // Solorize, -3: inverts
+                dialog.SpinEdit1()->selectAll();
+                QTest::keyClicks(dialog.SpinEdit1(), QStringLiteral("-3"));
+                Click(dialog.SpeedButton2());
+                QTRY_VERIFY(!dialog.Busy());
+                Click(handBack ? dialog.SpeedButton1() : dialog.SpeedButton3());
+            });
+            if (!handBack) {
+                QVERIFY(SamePixels(child->Picture(), p0));
+                QVERIFY(child->History().UndoList().empty());
+                QVERIFY(child->History().RedoList().empty());
+                QVERIFY(!child->Changed());
+            }
+        }
+        Bitmap p1 = p0;
+        Invert(p1);
+        QVERIFY(SamePixels(child->Picture(), p1));
+        QCOMPARE(child->History().UndoList().size(), std::size_t{1});
+        QVERIFY(SamePixels(child->History().UndoList().front(), p0));
+        QCOMPARE(child->History().RedoList().size(), std::size_t{1});
+        QVERIFY(SamePixels(child->History().RedoList().front(), p1));
+        QVERIFY(child->Changed());
+    }
+
+    void resampledPicturesResizeTheWindowAndUndoRestoresThem() {
+        const Bitmap p0 = GradientBitmap(300, 200);
+        TChild* child = Open(WritePicture(QStringLiteral("r.bmp"), p0));
+        for (const bool ok : {false, true}) {
+            WithDialog<TFResample>(child, "actResample", [&](TFResample& dialog) {
+                dialog.SpinEdit1()->setFocus();
+                dialog.SpinEdit1()->selectAll();
+                QTest::keyClicks(dialog.SpinEdit1(), QStringLiteral("50"));
+                Click(ok ? dialog.SpeedButton1() : dialog.SpeedButton2());
+                QTRY_VERIFY(!dialog.isVisible());
+            });
+            if (!ok) {
+                QVERIFY(SamePixels(child->Picture(), p0));
+                QVERIFY(child->History().UndoList().empty());
+                QVERIFY(!child->Changed());
+            }
+        }
+        QCOMPARE(child->Picture().Width(), 150);
+        QCOMPARE(child->PictureWidth(), 150);
+        QCOMPARE(child->PictureHeight(), 100);
+        QCOMPARE(child->Image()->size(), QSize(150, 100));
+        QCOMPARE(child->History().UndoList().size(), std::size_t{1});
+        QCOMPARE(child->History().RedoList().size(), std::size_t{1});
+        Trigger(child->Command(QStringLiteral("actUndo")));
+        QVERIFY(SamePixels(child->Picture(), p0));
+        QCOMPARE(child->PictureWidth(), 300);
+        QCOMPARE(child->ClientSize().width(), 300);
     }
 
     void aPaletteBitmapKeepsItsFormatUntilACommandWorksOnIt() {

@@ -15,10 +15,6 @@ namespace pixmoth {
 
 namespace {
 
-// No bitmap of the program needs more; a larger request is a damaged header or
-// a runaway size, and refusing it beats swapping the machine to death.
-constexpr std::size_t kMaxBitmapBytes = std::size_t{6} << 30;
-
 std::vector<PaletteEntry> DefaultPalette(PixelFormat format) {
     switch (format) {
     case PixelFormat::Bit1:

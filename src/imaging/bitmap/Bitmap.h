@@ -9,6 +9,11 @@ namespace pixmoth {
 
 enum class PixelFormat { Bit1, Bit4, Bit8, Bit15, Bit16, Bit24, Bit32 };
 
+// No bitmap of the program needs more pixel bytes; a larger request is a
+// damaged header or a runaway size, and refusing it ("Picture too large")
+// beats swapping the machine to death.
+constexpr std::size_t kMaxBitmapBytes = std::size_t{6} << 30;
+
 int BitsPerPixel(PixelFormat format);
 bool HasPalette(PixelFormat format);
 // Bytes of one row of `width` pixels, padded to a multiple of 4.

@@ -22,9 +22,6 @@ using resample::kBlockChunk;
 using resample::PassSet;
 using resample::VerticalJob;
 
-// Positions are computed in single precision, which counts whole pixels exactly
-// only up to 2^24.
-constexpr int kMaxSide = 1 << 24;
 // Far beyond any real kernel (the widest in FilterTable reaches 3 pixels); a
 // larger value is a caller's mistake that would only exhaust memory.
 constexpr float kMaxSupport = 1024.0f;
@@ -215,9 +212,9 @@ void CheckFilter(FilterKernel kernel, float support) {
 }
 
 void CheckSide(int side) {
-    if (side > kMaxSide) {
+    if (side > kMaxResampleSide) {
         throw Error("Picture too large to resample: sides are limited to " +
-                    std::to_string(kMaxSide) + " pixels");
+                    std::to_string(kMaxResampleSide) + " pixels");
     }
 }
 

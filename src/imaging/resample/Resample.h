@@ -11,6 +11,10 @@
 // along columns into the destination.
 namespace pixmoth {
 
+// The longest side resampling takes, source or target. Positions are computed
+// in single precision, which counts whole pixels exactly only up to 2^24.
+constexpr int kMaxResampleSide = 1 << 24;
+
 // One source pixel (or row) that feeds an output pixel, and its weight.
 struct Contributor {
     int index;
