@@ -81,12 +81,12 @@ const Bitmap& Picture(bool large) {
 }
 
 void Resample(benchmark::State& state, bool large, int width, int height, const char* filterName,
-              ResamplePath path) {
+              ResamplePath path, int threads) {
     const FilterEntry& filter = *FindFilter(filterName);
     Bitmap source = Picture(large);
     Bitmap destination(width, height);
     for (auto _ : state) {
-        ResampleBitmap(source, destination, filter.kernel, filter.support, path);
+        ResampleBitmap(source, destination, filter.kernel, filter.support, path, threads);
         benchmark::DoNotOptimize(destination.Bits());
         benchmark::ClobberMemory();
     }
@@ -117,12 +117,16 @@ void Register() {
             if (!ResamplePathAvailable(path)) {
                 continue;
             }
-            const std::string name =
-                std::string("BM_Resample/") + c.name + "/" + ResamplePathName(path);
-            benchmark::RegisterBenchmark(name.c_str(), Resample, c.large, c.width, c.height,
-                                         c.filter, path)
-                ->Unit(benchmark::kMillisecond)
-                ->UseRealTime();
+            // Every core as the program runs it, and one thread for the
+            // processor time of the work alone.
+            for (int threads : {0, 1}) {
+                const std::string name = std::string("BM_Resample/") + c.name + "/" +
+                                         ResamplePathName(path) + (threads == 1 ? "/1thread" : "");
+                benchmark::RegisterBenchmark(name.c_str(), Resample, c.large, c.width, c.height,
+                                             c.filter, path, threads)
+                    ->Unit(benchmark::kMillisecond)
+                    ->UseRealTime();
+            }
         }
     }
 }

@@ -8,9 +8,12 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "imaging/bitmap/Error.h"
+#include "imaging/bitmap/RowBands.h"
 #include "imaging/resample/ResamplePasses.h"
+#include "imaging/resample/ResampleSchedule.h"
 
 namespace pixmoth {
 
@@ -20,6 +23,7 @@ using resample::HorizontalJob;
 using resample::HorizontalPlan;
 using resample::kBlockChunk;
 using resample::PassSet;
+using resample::ResampleSchedule;
 using resample::VerticalJob;
 
 // Far beyond any real kernel (the widest in FilterTable reaches 3 pixels); a
@@ -146,63 +150,57 @@ PaddedLists PadHorizontal(const ContributorLists& lists, int columnGroup, int so
     return padded;
 }
 
-// The order in which both passes run: output rows top to bottom, and before
-// each one the horizontal pass computes blocks of work rows until every row
-// that output row reads is there. Work rows live in a ring of `ringRows` slots
-// (row n in slot n mod ringRows), just large enough that no block overwrites a
-// row that the current or a later output row still reads, so the work picture
-// stays in the cache instead of making a round trip through memory.
-class Schedule {
-public:
-    Schedule(const ContributorLists& rows, int sourceHeight, int blockRows)
-        : mRows(rows), mBlockRows(blockRows),
-          mSuffixMinLow(static_cast<std::size_t>(rows.Size()) + 1, INT_MAX),
-          mHigh(static_cast<std::size_t>(rows.Size()), -1) {
-        for (int i = rows.Size() - 1; i >= 0; --i) {
-            int low = INT_MAX;
-            for (const Contributor& c : rows.List(i)) {
-                low = std::min(low, c.index);
-                mHigh[static_cast<std::size_t>(i)] =
-                    std::max(mHigh[static_cast<std::size_t>(i)], c.index);
-            }
-            mSuffixMinLow[static_cast<std::size_t>(i)] =
-                std::min(low, mSuffixMinLow[static_cast<std::size_t>(i) + 1]);
+// How many bands may share the work, judged by the pixels read and written.
+int BandLimit(int ws, int hs, int wd, int hd) {
+    const std::size_t bytes = 3 * (static_cast<std::size_t>(ws) * static_cast<std::size_t>(hs) +
+                                   static_cast<std::size_t>(wd) * static_cast<std::size_t>(hd));
+    return std::min(BandsFor(bytes), hd);
+}
+
+// Output rows split into at most `limit` bands of about equal size. Bands
+// recompute the work rows they share with their neighbours; when a kernel
+// reaches so far that they would share many (a picture shrunk to a few rows),
+// fewer bands are used, down to one, so the processor time stays about that
+// of one pass.
+std::vector<ResampleSchedule> SplitIntoBands(const ContributorLists& rows, int sourceHeight,
+                                             int blockRows, int limit, bool exact) {
+    for (int bands = limit;; --bands) {
+        std::vector<ResampleSchedule> schedules;
+        long long workRows = 0;
+        for (int band = 0; band < bands; ++band) {
+            const int first = static_cast<int>(static_cast<long long>(rows.Size()) * band / bands);
+            const int end =
+                static_cast<int>(static_cast<long long>(rows.Size()) * (band + 1) / bands);
+            schedules.emplace_back(rows, sourceHeight, blockRows, first, end);
+            workRows += schedules.back().WorkRows();
         }
-        long long need = std::min(blockRows, sourceHeight);
-        Run([&](int i, int firstRow) {
-            const long long stored = std::min(firstRow + blockRows, sourceHeight);
-            need = std::max(need, stored - mSuffixMinLow[static_cast<std::size_t>(i)]);
-        });
-        mRingRows = static_cast<int>(std::min<long long>(need, sourceHeight));
-    }
-
-    int RingRows() const { return mRingRows; }
-
-    // Calls block(i, firstRow) for every block of work rows, in order, right
-    // before output row i needs it; row(i) for every output row.
-    template <class Block, class Row>
-    void Run(Block block, Row row) const {
-        int computedEnd = 0;
-        for (int i = 0; i < mRows.Size(); ++i) {
-            while (computedEnd <= mHigh[static_cast<std::size_t>(i)]) {
-                block(i, computedEnd);
-                computedEnd += mBlockRows;
-            }
-            row(i);
+        if (exact || bands == 1 ||
+            workRows * 4 <= static_cast<long long>(sourceHeight + blockRows) * 5) {
+            return schedules;
         }
     }
+}
 
-private:
-    template <class Block>
-    void Run(Block block) const {
-        Run(block, [](int) {});
-    }
+// The memory one band works in.
+struct BandBuffers {
+    BandBuffers(const ResampleSchedule& schedule, const PassSet& passes, const HorizontalPlan& plan,
+                std::size_t stride, std::size_t values, int maxTaps)
+        : ring(AllocateFloats((static_cast<std::size_t>(schedule.RingRows()) + 1) * stride)),
+          horizontalScratch(AllocateFloats(passes.horizontalScratch(plan.window))),
+          verticalScratch(
+              AllocateFloats(RoundUp(values, static_cast<std::size_t>(passes.valueGroup)))),
+          sourceRows(static_cast<std::size_t>(passes.blockRows)),
+          workRows(static_cast<std::size_t>(passes.blockRows)),
+          tapRows(static_cast<std::size_t>(maxTaps)),
+          tapWeights(static_cast<std::size_t>(maxTaps)) {}
 
-    const ContributorLists& mRows;
-    int mBlockRows;
-    std::vector<int> mSuffixMinLow;
-    std::vector<int> mHigh;
-    int mRingRows = 1;
+    FloatBlock ring;
+    FloatBlock horizontalScratch;
+    FloatBlock verticalScratch;
+    std::vector<const std::uint8_t*> sourceRows;
+    std::vector<float*> workRows;
+    std::vector<const float*> tapRows;
+    std::vector<float> tapWeights;
 };
 
 void CheckFilter(FilterKernel kernel, float support) {
@@ -312,7 +310,7 @@ const char* ResamplePathName(ResamplePath path) {
 }
 
 void ResampleBitmap(Bitmap& source, Bitmap& destination, FilterKernel kernel, float support,
-                    ResamplePath path) {
+                    ResamplePath path, int threads) {
     const int ws = source.Width();
     const int hs = source.Height();
     const int wd = destination.Width();
@@ -320,7 +318,7 @@ void ResampleBitmap(Bitmap& source, Bitmap& destination, FilterKernel kernel, fl
     CheckArguments(ws, hs, wd, hd, kernel, support);
     if (&source == &destination) {
         Bitmap copy(source);
-        ResampleBitmap(copy, destination, kernel, support, path);
+        ResampleBitmap(copy, destination, kernel, support, path, threads);
         return;
     }
     const PassSet& passes = PassesFor(path);
@@ -329,54 +327,59 @@ void ResampleBitmap(Bitmap& source, Bitmap& destination, FilterKernel kernel, fl
     const ContributorLists columnLists = BuildContributors(ws, wd, kernel, support);
     const ContributorLists rowLists = BuildContributors(hs, hd, kernel, support);
     const PaddedLists horizontal = PadHorizontal(columnLists, passes.columnGroup, ws);
-    const Schedule schedule(rowLists, hs, passes.blockRows);
+    const std::vector<ResampleSchedule> schedules = SplitIntoBands(
+        rowLists, hs, passes.blockRows,
+        threads > 0 ? std::min(threads, hd) : BandLimit(ws, hs, wd, hd), threads > 0);
 
     // Work rows: wide enough for the padded columns the horizontal pass writes
     // and for the whole value groups the vertical pass reads.
     const std::size_t values = static_cast<std::size_t>(wd) * 3;
     const std::size_t stride =
         RoundUp(std::max(values, static_cast<std::size_t>(horizontal.plan.columns) * 3), 64);
-    const auto ringRows = static_cast<std::size_t>(schedule.RingRows());
-    // One more row takes the results for block rows past the bottom.
-    FloatBlock ring = AllocateFloats((ringRows + 1) * stride);
-    float* const spareRow = ring.get() + ringRows * stride;
-    FloatBlock horizontalScratch = AllocateFloats(passes.horizontalScratch(horizontal.plan.window));
-    FloatBlock verticalScratch =
-        AllocateFloats(RoundUp(values, static_cast<std::size_t>(passes.valueGroup)));
-
-    const auto blockRows = static_cast<std::size_t>(passes.blockRows);
-    std::vector<const std::uint8_t*> sourceRows(blockRows);
-    std::vector<float*> workRows(blockRows);
-    const auto maxTaps = static_cast<std::size_t>(std::max(1, rowLists.MaxCount()));
-    std::vector<const float*> tapRows(maxTaps);
-    std::vector<float> tapWeights(maxTaps);
+    // Everything a band writes, allocated here so that the bands themselves
+    // never fail.
+    std::vector<BandBuffers> buffers;
+    buffers.reserve(schedules.size());
+    for (const ResampleSchedule& schedule : schedules) {
+        buffers.emplace_back(schedule, passes, horizontal.plan, stride, values,
+                             std::max(1, rowLists.MaxCount()));
+    }
 
     destination.Reset(wd, hd, PixelFormat::Bit24);
     const Bitmap& src = source;
-    const HorizontalJob horizontalJob{sourceRows.data(), ws, horizontal.plan, workRows.data(),
-                                      horizontalScratch.get()};
-    schedule.Run(
-        [&](int, int firstRow) {
-            for (std::size_t lane = 0; lane < blockRows; ++lane) {
-                const int k = firstRow + static_cast<int>(lane);
-                sourceRows[lane] = src.ScanLine(std::min(k, hs - 1));
-                workRows[lane] = k < hs
-                                     ? ring.get() + static_cast<std::size_t>(k) % ringRows * stride
-                                     : spareRow;
-            }
-            passes.horizontal(horizontalJob);
-        },
-        [&](int i) {
-            int count = 0;
-            for (const Contributor& c : rowLists.List(i)) {
-                tapRows[static_cast<std::size_t>(count)] =
-                    ring.get() + static_cast<std::size_t>(c.index) % ringRows * stride;
-                tapWeights[static_cast<std::size_t>(count)] = c.weight;
-                ++count;
-            }
-            passes.vertical({tapRows.data(), tapWeights.data(), count, static_cast<int>(values),
-                             destination.ScanLine(i), verticalScratch.get()});
-        });
+    const auto blockRows = static_cast<std::size_t>(passes.blockRows);
+    ForEachBand(static_cast<int>(schedules.size()), [&](int band) {
+        const ResampleSchedule& schedule = schedules[static_cast<std::size_t>(band)];
+        BandBuffers& own = buffers[static_cast<std::size_t>(band)];
+        const auto ringRows = static_cast<std::size_t>(schedule.RingRows());
+        float* const ring = own.ring.get();
+        // One more row takes the results for block rows past the bottom.
+        float* const spareRow = ring + ringRows * stride;
+        const HorizontalJob horizontalJob{own.sourceRows.data(), ws, horizontal.plan,
+                                          own.workRows.data(), own.horizontalScratch.get()};
+        schedule.Run(
+            [&](int, int firstRow) {
+                for (std::size_t lane = 0; lane < blockRows; ++lane) {
+                    const int k = firstRow + static_cast<int>(lane);
+                    own.sourceRows[lane] = src.ScanLine(std::min(k, hs - 1));
+                    own.workRows[lane] =
+                        k < hs ? ring + static_cast<std::size_t>(k) % ringRows * stride : spareRow;
+                }
+                passes.horizontal(horizontalJob);
+            },
+            [&](int i) {
+                int count = 0;
+                for (const Contributor& c : rowLists.List(i)) {
+                    own.tapRows[static_cast<std::size_t>(count)] =
+                        ring + static_cast<std::size_t>(c.index) % ringRows * stride;
+                    own.tapWeights[static_cast<std::size_t>(count)] = c.weight;
+                    ++count;
+                }
+                passes.vertical({own.tapRows.data(), own.tapWeights.data(), count,
+                                 static_cast<int>(values), destination.ScanLine(i),
+                                 own.verticalScratch.get()});
+            });
+    });
 }
 
 } // namespace pixmoth

@@ -63,7 +63,12 @@ const char* ResamplePathName(ResamplePath path);
 // then clamped to 0 .. 255 and rounded half to even. Throws Error "Source
 // bitmap too small" for an empty source and an Error for a destination without
 // pixels, in both cases before anything changes.
+//
+// Large pictures are split into bands of output rows that run on all cores,
+// with the same bytes as one pass. `threads` above 0 fixes the number of bands
+// (at most one per output row) whatever the picture's size, for tests and
+// timing; 0 chooses by size and cores.
 void ResampleBitmap(Bitmap& source, Bitmap& destination, FilterKernel kernel, float support,
-                    ResamplePath path = ResamplePath::Auto);
+                    ResamplePath path = ResamplePath::Auto, int threads = 0);
 
 } // namespace pixmoth

@@ -36,10 +36,10 @@ std::vector<ResamplePath> Paths() {
 }
 
 Bitmap Resampled(const Bitmap& source, int width, int height, const FilterEntry& filter,
-                 ResamplePath path = ResamplePath::Auto) {
+                 ResamplePath path = ResamplePath::Auto, int threads = 0) {
     Bitmap input(source);
     Bitmap output(width, height);
-    ResampleBitmap(input, output, filter.kernel, filter.support, path);
+    ResampleBitmap(input, output, filter.kernel, filter.support, path, threads);
     return output;
 }
 
@@ -491,6 +491,39 @@ TEST(ResampleBitmap, DownscalesTenfoldLikeTheLiteralAlgorithm) {
     const Bitmap photo = PatternBitmap(640, 480, 3);
     for (const char* name : {"Triangle", "Lanczos3"}) {
         EXPECT_TRUE(MatchesReference(photo, 64, 48, Filter(name)));
+    }
+}
+
+TEST(ResampleBitmap, BandsOnSeveralThreadsGiveTheBytesOfOnePass) {
+    for (const SizeCase& c : kSizeCases) {
+        const Bitmap source = PatternBitmap(c.sourceWidth, c.sourceHeight, 11);
+        for (const FilterEntry& filter : FilterTable) {
+            for (ResamplePath path : Paths()) {
+                const Bitmap one = Resampled(source, c.width, c.height, filter, path, 1);
+                for (int threads : {2, 3, 7}) {
+                    EXPECT_TRUE(SamePicture(
+                        Resampled(source, c.width, c.height, filter, path, threads), one))
+                        << c.what << ", " << filter.name << ", " << ResamplePathName(path) << ", "
+                        << threads << " threads";
+                }
+            }
+        }
+    }
+}
+
+TEST(ResampleBitmap, LargePicturesSplitByThemselvesAndKeepTheirBytes) {
+    // Big enough for bands of their own accord; odd sizes both ways.
+    const Bitmap large = PatternBitmap(1001, 703, 5);
+    const Bitmap small = PatternBitmap(251, 187, 6);
+    for (const char* name : {"Lanczos3", "Mitchell", "Box"}) {
+        for (ResamplePath path : Paths()) {
+            EXPECT_TRUE(SamePicture(Resampled(large, 333, 251, Filter(name), path),
+                                    Resampled(large, 333, 251, Filter(name), path, 1)))
+                << name << " shrinking, " << ResamplePathName(path);
+            EXPECT_TRUE(SamePicture(Resampled(small, 1003, 749, Filter(name), path),
+                                    Resampled(small, 1003, 749, Filter(name), path, 1)))
+                << name << " enlarging, " << ResamplePathName(path);
+        }
     }
 }
 
