@@ -6,24 +6,6 @@
 
 namespace pixmoth {
 
-QImage ToImage(const Bitmap& picture) {
-    if (picture.Empty()) {
-        return {};
-    }
-    const auto wrap = [](const Bitmap& bitmap) {
-        // Rows are top-down BGR with the padding QImage expects; copy() detaches.
-        return QImage(bitmap.Bits(), bitmap.Width(), bitmap.Height(),
-                      static_cast<qsizetype>(bitmap.Stride()), QImage::Format_BGR888)
-            .copy();
-    };
-    if (picture.Format() == PixelFormat::Bit24) {
-        return wrap(picture);
-    }
-    Bitmap converted(picture);
-    converted.To24Bit();
-    return wrap(converted);
-}
-
 Bitmap FromImage(const QImage& image) {
     if (image.isNull()) {
         return {};

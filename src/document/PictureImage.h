@@ -3,12 +3,10 @@
 #include <QImage>
 
 #include "imaging/bitmap/Bitmap.h"
+// ToImage, the way back, is the dialogs' own.
+#include "imaging/dialogs/PictureView.h"
 
 namespace pixmoth {
-
-// A copy of the picture as an image of the same pixels (24-bit); a null image
-// for an empty picture.
-QImage ToImage(const Bitmap& picture);
 
 // A 24-bit copy of `image`; pixels that are not opaque are laid over white, as
 // they would be shown on a white page.
