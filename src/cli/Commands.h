@@ -49,7 +49,8 @@ void SeedFromOption(const CommandLine& line);
 // work is done, so a typo never leaves a BMP file behind under another name.
 void CheckOutputName(const std::string& path);
 
-// One shot of the current X display into the program directory's Shots/, as the
+// One shot of the desktop (the X display, or a Wayland desktop through its
+// screenshot portal) into the program directory's Shots/, as the
 // capture overlay takes it; --time times the shot itself (not the screen grab).
 void ShotCommand(const CommandLine& line, Stopwatch& stopwatch);
 extern const char* const kShotUsage;

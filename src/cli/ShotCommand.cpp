@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include <QByteArray>
@@ -8,6 +9,7 @@
 
 #include "capture/ScreenGrabber.h"
 #include "capture/TakeShot.h"
+#include "capture/WaylandCapture.h"
 #include "cli/Commands.h"
 #include "document/Selection.h"
 #include "imaging/bitmap/Error.h"
@@ -65,17 +67,25 @@ void ShotCommand(const CommandLine& line, Stopwatch& stopwatch) {
     const int series = SeriesOf(line.Positional()[0]);
     const Rect selection = line.Value("rect") ? ParseRect(*line.Value("rect")) : Rect{};
     const std::string display = CurrentEnvironment().Variable("DISPLAY").value_or("");
-    if (display.empty()) {
+    // A Wayland desktop is read through its screenshot portal, which needs no
+    // display of ours; elsewhere the X server is read.
+    const bool wayland = IsWaylandSession(CurrentEnvironment());
+    if (display.empty() && !wayland) {
         throw Error("No X display to read: DISPLAY is not set");
     }
-    // X11 only (a Wayland session is read through XWayland).
-    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("xcb"));
-    const QtMessageHandler previous = qInstallMessageHandler(ExitOnFatal);
     int argc = 1;
     char name[] = "pixmoth-cli";
     char* argv[] = {name, nullptr};
-    QGuiApplication application(argc, argv);
-    qInstallMessageHandler(previous);
+    std::unique_ptr<QCoreApplication> application;
+    if (display.empty()) {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    } else {
+        // X11 (on a Wayland desktop, its XWayland).
+        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("xcb"));
+        const QtMessageHandler previous = qInstallMessageHandler(ExitOnFatal);
+        application = std::make_unique<QGuiApplication>(argc, argv);
+        qInstallMessageHandler(previous);
+    }
 
     const ScreenGrab grab = CurrentScreenGrabber().GrabDesktop();
     stopwatch.Start();

@@ -1,0 +1,117 @@
+#include "capture/PortalScreenGrabber.h"
+
+#include <cstring>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QImageReader>
+#include <QScreen>
+
+#include "capture/WaylandCapture.h"
+#include "imaging/bitmap/Error.h"
+#include "platform/Environment.h"
+#include "platform/QtPaths.h"
+
+namespace pixmoth {
+
+namespace {
+
+const std::string kNothingCaptured = "; nothing was captured.";
+const std::string kNoPortal =
+    "This Wayland desktop offers no screenshot portal, so the screen cannot be read. "
+    "Install xdg-desktop-portal with the portal of your desktop "
+    "(xdg-desktop-portal-gnome, -kde or -wlr) and log in again.";
+
+// The desktop in the widgets' coordinates, where there are widgets (the
+// command line may run without a display).
+QScreen* DesktopScreen() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr
+               ? QGuiApplication::primaryScreen()
+               : nullptr;
+}
+
+// Removes the portal's picture once read, when it was left among temporary
+// files; a picture saved elsewhere is the user's and stays.
+void RemoveIfTemporary(const QString& file) {
+    const QString resolved = QFileInfo(file).canonicalFilePath();
+    if (!resolved.isEmpty() &&
+        InTemporaryFolder(ToNative(resolved), TemporaryFolders(CurrentEnvironment()))) {
+        QFile::remove(resolved);
+    }
+}
+
+} // namespace
+
+PortalScreenGrabber::PortalScreenGrabber(ScreenshotPortal portal, ScreenGrabber& fallback)
+    : mPortal(std::move(portal)), mFallback(fallback) {}
+
+ScreenGrab PortalScreenGrabber::GrabDesktop() {
+    const PortalAnswer answer = mPortal.Take();
+    switch (answer.outcome) {
+    case PortalAnswer::Outcome::Picture:
+        return ReadPortalPicture(answer.file);
+    case PortalAnswer::Outcome::Missing:
+        return ReadXServer();
+    case PortalAnswer::Outcome::Refused:
+        throw Error("The desktop did not allow the screenshot (it was cancelled or refused)" +
+                    kNothingCaptured);
+    case PortalAnswer::Outcome::NoAnswer:
+        throw Error(
+            "The desktop's screenshot portal did not answer within " +
+            std::to_string(std::chrono::ceil<std::chrono::seconds>(mPortal.Timeout()).count()) +
+            " seconds" + kNothingCaptured);
+    case PortalAnswer::Outcome::Failed:
+        break;
+    }
+    throw Error("The desktop's screenshot portal could not take the screenshot (" +
+                answer.detail.toStdString() + ")" + kNothingCaptured);
+}
+
+ScreenGrab PortalScreenGrabber::ReadPortalPicture(const QString& file) const {
+    QImageReader reader(file);
+    QImage image = reader.read();
+    const QString reason = reader.errorString();
+    RemoveIfTemporary(file);
+    if (image.isNull()) {
+        throw Error("The screenshot the desktop wrote could not be read (" + ToNative(file) + ": " +
+                    reason.toStdString() + ")" + kNothingCaptured);
+    }
+    image.convertTo(QImage::Format_RGB32);
+    ScreenGrab grab;
+    grab.pixels.Reset(image.width(), image.height(), PixelFormat::Bit32);
+    const auto rowBytes = static_cast<std::size_t>(image.width()) * 4;
+    for (int y = 0; y < image.height(); ++y) {
+        std::memcpy(grab.pixels.ScanLine(y), image.constScanLine(y), rowBytes);
+    }
+    if (IsAllBlack(grab.pixels)) {
+        throw Error("The desktop's screenshot came back all black" + kNothingCaptured);
+    }
+    // The portal gives device pixels; the overlay covers the desktop as the
+    // widgets see it, which on a scaled screen is smaller.
+    QScreen* screen = DesktopScreen();
+    grab.geometry = screen != nullptr ? screen->virtualGeometry() : image.rect();
+    if (grab.geometry.width() <= 0) {
+        grab.geometry = image.rect();
+    }
+    grab.devicePixelRatio = static_cast<qreal>(image.width()) / grab.geometry.width();
+    return grab;
+}
+
+ScreenGrab PortalScreenGrabber::ReadXServer() {
+    if (DesktopScreen() == nullptr) {
+        throw Error(kNoPortal);
+    }
+    ScreenGrab grab = mFallback.GrabDesktop();
+    if (IsAllBlack(grab.pixels)) {
+        throw Error(kNoPortal);
+    }
+    return grab;
+}
+
+void PortalScreenGrabber::Prepare() {
+    mPortal.WakeUp();
+}
+
+} // namespace pixmoth
