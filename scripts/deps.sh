@@ -16,7 +16,12 @@ if [[ "${1:-}" == "test" || "${1:-}" == "bench" ]]; then
     # what it printed; xclip reaches the clipboard from outside the program.
     packages+=(clang-14 libclang-rt-14-dev clang-format
                xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick libjpeg-turbo-progs
-               cups printer-driver-cups-pdf poppler-utils xclip)
+               cups printer-driver-cups-pdf poppler-utils xclip
+               dbus-daemon dbus-bin
+               # A headless Wayland desktop with its screenshot portal (the gtk
+               # portal supplies the permission interface the screenshot one needs).
+               sway xwayland swaybg grim pipewire xdg-desktop-portal xdg-desktop-portal-wlr
+               xdg-desktop-portal-gtk)
 fi
 if [[ "${1:-}" == "bench" ]]; then
     packages+=(libvips-tools python3-pil)

@@ -24,6 +24,7 @@ void FrozenScreenView::Freeze(ScreenGrab grab) {
     mImage = QImage(mShown.Bits(), mShown.Width(), mShown.Height(), mShown.Stride(),
                     QImage::Format_RGB32);
     mImage.setDevicePixelRatio(mRatio);
+    mDesktopOrigin = grab.geometry.topLeft();
     setGeometry(grab.geometry);
     update();
 }
@@ -42,7 +43,7 @@ void FrozenScreenView::ToggleFrame(const Rect& rect, PenStyle style) {
         const qreal y0 = std::clamp<qint64>(top, 0, mShown.Height()) / mRatio;
         const qreal x1 = std::clamp<qint64>(right, 0, mShown.Width()) / mRatio;
         const qreal y1 = std::clamp<qint64>(bottom, 0, mShown.Height()) / mRatio;
-        return QRectF(x0, y0, x1 - x0, y1 - y0).toAlignedRect();
+        return QRectF(x0, y0, x1 - x0, y1 - y0).toAlignedRect().translated(-Offset());
     };
     QRegion dirty;
     dirty += side(r.left, r.top, r.right, qint64{r.top} + 1);
@@ -52,9 +53,14 @@ void FrozenScreenView::ToggleFrame(const Rect& rect, PenStyle style) {
     update(dirty);
 }
 
+QPoint FrozenScreenView::Offset() const {
+    return mapToGlobal(QPoint(0, 0)) - mDesktopOrigin;
+}
+
 QPoint FrozenScreenView::DevicePoint(QPointF position) const {
-    return {static_cast<int>(std::floor(position.x() * mRatio)),
-            static_cast<int>(std::floor(position.y() * mRatio))};
+    const QPointF desktop = position + Offset();
+    return {static_cast<int>(std::floor(desktop.x() * mRatio)),
+            static_cast<int>(std::floor(desktop.y() * mRatio))};
 }
 
 void FrozenScreenView::paintEvent(QPaintEvent* event) {
@@ -64,8 +70,12 @@ void FrozenScreenView::paintEvent(QPaintEvent* event) {
         return;
     }
     const QRect target = event->rect();
-    const QRectF source(target.x() * mRatio, target.y() * mRatio, target.width() * mRatio,
+    const QPoint at = target.topLeft() + Offset();
+    const QRectF source(at.x() * mRatio, at.y() * mRatio, target.width() * mRatio,
                         target.height() * mRatio);
+    if (!QRectF(mImage.rect()).contains(source)) {
+        painter.fillRect(target, Qt::black); // beyond the desktop
+    }
     painter.drawImage(QRectF(target), mImage, source);
 }
 

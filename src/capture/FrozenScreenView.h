@@ -12,6 +12,10 @@ namespace pixmoth {
 // outlines drawn by exact inversion of the picture's pixels. It keeps the
 // picture as grabbed apart from what is shown, so what is stored from it never
 // holds an outline. Coordinates are device pixels of the desktop.
+//
+// Each pixel shows the desktop pixel under it wherever the window manager put
+// the window (a tiling one may not give the whole desktop), so what the user
+// points at is what is stored.
 class FrozenScreenView : public QWidget {
     Q_OBJECT
 
@@ -36,10 +40,15 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Where the window's top-left corner lies on the desktop picture, in the
+    // widgets' coordinates.
+    QPoint Offset() const;
+
     Bitmap mScreen;
     Bitmap mShown;
     QImage mImage; // over mShown's pixels
     qreal mRatio = 1.0;
+    QPoint mDesktopOrigin;
 };
 
 } // namespace pixmoth

@@ -57,11 +57,12 @@ ScreenGrab PortalScreenGrabber::GrabDesktop() {
     case PortalAnswer::Outcome::Refused:
         throw Error("The desktop did not allow the screenshot (it was cancelled or refused)" +
                     kNothingCaptured);
-    case PortalAnswer::Outcome::NoAnswer:
-        throw Error(
-            "The desktop's screenshot portal did not answer within " +
-            std::to_string(std::chrono::ceil<std::chrono::seconds>(mPortal.Timeout()).count()) +
-            " seconds" + kNothingCaptured);
+    case PortalAnswer::Outcome::NoAnswer: {
+        const auto seconds = std::chrono::ceil<std::chrono::seconds>(mPortal.Timeout()).count();
+        throw Error("The desktop's screenshot portal did not answer within " +
+                    std::to_string(seconds) + (seconds == 1 ? " second" : " seconds") +
+                    kNothingCaptured);
+    }
     case PortalAnswer::Outcome::Failed:
         break;
     }

@@ -10,7 +10,9 @@
 #include "app/TForm1.h"
 #include "capture/TStartF.h"
 #include "capture/TakeShot.h"
+#include "capture/WaylandCapture.h"
 #include "document/Selection.h"
+#include "platform/Environment.h"
 #include "platform/Interaction.h"
 #include "platform/Paths.h"
 #include "platform/QtPaths.h"
@@ -37,7 +39,14 @@ void TEraseF::Prepare() {
 
 void TEraseF::ShowOverlay() {
     Freeze(CurrentScreenGrabber().GrabDesktop());
-    show();
+    // A Wayland compositor manages XWayland's windows as its own: only a full
+    // screen window is placed over everything without a frame (a tiling one
+    // would tile the overlay beside other windows).
+    if (IsWaylandSession(CurrentEnvironment())) {
+        showFullScreen();
+    } else {
+        show();
+    }
     raise();
     activateWindow();
     setFocus(Qt::ActiveWindowFocusReason);
