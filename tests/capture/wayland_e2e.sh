@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# End-to-end test of capture on a real Wayland desktop: a headless sway
-# (wlroots, software rendering) with XWayland, pipewire and the desktop portal
-# (xdg-desktop-portal with its wlr backend), a known picture as the desktop's
-# background. pixmoth-cli shot (with and without an X display) and a shot
-# through the overlay of the program running on XWayland, driven with xdotool,
-# are each compared with what grim reads from the compositor.
+# End-to-end test of capture on a real Wayland desktop (wayland-session.sh makes
+# it): pixmoth-cli shot, with and without an X display, and a shot through the
+# overlay of the program running on XWayland, driven with xdotool; each shot is
+# compared with what grim reads from the compositor.
 #
 #   wayland_e2e.sh PIXMOTH PIXMOTH_CLI CAPTURE_PROBE SOURCE_DIR
 #
@@ -13,57 +11,14 @@ set -euo pipefail
 
 pixmoth=$1 cli=$2 probe=$3 source=$4
 width=1920 height=1080
-
-skip() {
-    echo "SKIP: $*"
-    exit 77
-}
-for tool in sway Xwayland pipewire grim dbus-daemon dbus-send dbus-update-activation-environment \
-    xdotool setpriv; do
-    command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/deps.sh test)"
-done
-for service in xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk; do
-    [[ -x /usr/libexec/$service ]] || skip "$service is not installed (scripts/deps.sh test)"
-done
-
-# sway refuses to run as root: as root, the whole desktop runs as an ordinary user.
-if [[ $(id -u) -eq 0 && -z ${PIXMOTH_WAYLAND_WORK:-} ]]; then
-    user=nobody
-    id "$user" >/dev/null 2>&1 || skip "no ordinary user '$user' to run the compositor as"
-    work=$(mktemp -d /tmp/pixmoth-wayland-XXXXXX)
-    chown "$user" "$work"
-    # The wlr portal has grim write /tmp/out.png whoever asks; one left there by
-    # another user could not be replaced.
-    if [[ -e /tmp/out.png && $(stat -c %U /tmp/out.png) != "$user" ]]; then
-        rm -f /tmp/out.png
-    fi
-    status=0
-    setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups \
-        env PIXMOTH_WAYLAND_WORK="$work" PATH="$PATH" "$0" "$@" || status=$?
-    rm -rf "$work"
-    exit "$status"
+if [[ -z ${PIXMOTH_WAYLAND_WORK:-} || -z ${WAYLAND_DISPLAY:-} ]]; then
+    command -v xdotool >/dev/null || { echo "SKIP: xdotool is not installed"; exit 77; }
+    exec "$(dirname "$0")/wayland-session.sh" "$probe" "$0" "$@"
 fi
-
-for program in "$pixmoth" "$cli" "$probe"; do
-    [[ -x $program ]] || skip "$(id -un) cannot run $program"
-done
-work=${PIXMOTH_WAYLAND_WORK:-}
-[[ -n $work ]] || work=$(mktemp -d /tmp/pixmoth-wayland-XXXXXX)
-export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
-chmod 700 "$XDG_RUNTIME_DIR"
-unset DISPLAY WAYLAND_DISPLAY XAUTHORITY
+work=$PIXMOTH_WAYLAND_WORK
 home=$work/program
 pids=()
-bus_pid=
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    # The portal services were started by the bus: its session ends them.
-    [[ -n $bus_pid ]] && kill "$bus_pid" 2>/dev/null
-    wait 2>/dev/null || true
-    [[ -n ${PIXMOTH_WAYLAND_WORK:-} ]] || rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done' EXIT
 
 fail() {
     echo "FAIL (wayland): $*" >&2
@@ -82,54 +37,7 @@ wait_for() { # SECONDS DESCRIPTION COMMAND...: polls COMMAND every 50 ms
         sleep 0.05
     done
 }
-# Like wait_for, but a desktop that does not come up is a reason to skip.
-wait_or_skip() {
-    local seconds=$1 what=$2
-    shift 2
-    local end=$((SECONDS + seconds))
-    until "$@" >/dev/null 2>&1; do
-        ((SECONDS < end)) || skip "$what"
-        sleep 0.05
-    done
-}
 
-# --- the desktop: session bus, compositor, pipewire, portal ----------------
-"$probe" picture "$width" "$height" "$work/desktop.png"
-read -r -d '' bus_address bus_pid < <(dbus-daemon --session --fork --print-address=1 \
-    --print-pid=1 && printf '\0') || true
-[[ -n $bus_address && -n $bus_pid ]] || skip "no session bus could be started"
-export DBUS_SESSION_BUS_ADDRESS=$bus_address
-
-cat >"$work/sway.conf" <<EOF
-xwayland enable
-output HEADLESS-1 resolution ${width}x${height} position 0 0 bg $work/desktop.png stretch
-exec sh -c 'echo "\$DISPLAY" > $work/display.tmp && mv $work/display.tmp $work/display'
-EOF
-WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 XDG_CURRENT_DESKTOP=sway \
-    sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
-pids+=($!)
-wayland_socket() { compgen -G "$XDG_RUNTIME_DIR/wayland-*[0-9]" | head -1; }
-wait_or_skip 15 "sway could not start a headless desktop: $(tail -1 "$work/sway.log")" wayland_socket
-export WAYLAND_DISPLAY
-WAYLAND_DISPLAY=$(basename "$(wayland_socket)")
-wait_or_skip 10 "sway started no XWayland" test -s "$work/display"
-x_display=$(cat "$work/display")
-
-pipewire >"$work/pipewire.log" 2>&1 &
-pids+=($!)
-# The portals are started by the bus and need to know the desktop.
-dbus-update-activation-environment WAYLAND_DISPLAY XDG_CURRENT_DESKTOP=sway \
-    XDG_RUNTIME_DIR HOME DISPLAY="$x_display"
-portal_has_screenshots() {
-    dbus-send --session --print-reply --reply-timeout=30000 --dest=org.freedesktop.portal.Desktop \
-        /org/freedesktop/portal/desktop org.freedesktop.DBus.Properties.Get \
-        string:org.freedesktop.portal.Screenshot string:version
-}
-portal_has_screenshots >/dev/null 2>&1 ||
-    skip "the desktop portal offers no screenshot interface here"
-
-# What the compositor shows is the reference for every comparison.
-wait_or_skip 10 "grim cannot read the compositor" grim "$work/screen.png"
 "$probe" compare "$work/desktop.png" "$work/screen.png" 0 0 "$width" "$height" ||
     fail "the desktop picture did not reach the screen"
 
@@ -143,16 +51,15 @@ check_shot() {
 }
 
 # --- pixmoth-cli shot ---------------------------------------------------------
-PIXMOTH_HOME=$home DISPLAY=$x_display "$cli" shot F3 --rect 700,500,300,200 >/dev/null ||
+PIXMOTH_HOME=$home "$cli" shot F3 --rect 700,500,300,200 >/dev/null ||
     fail "pixmoth-cli shot on XWayland failed"
 check_shot SShot3_0.jpg 300 200 700 500
 # No X display is needed: the portal is reached over the session bus.
-PIXMOTH_HOME=$home "$cli" shot F4 >/dev/null || fail "pixmoth-cli shot without DISPLAY failed"
+PIXMOTH_HOME=$home env -u DISPLAY "$cli" shot F4 >/dev/null || fail "pixmoth-cli shot without DISPLAY failed"
 check_shot SShot4_0.jpg 0 0 "$width" "$height"
 echo "ok (wayland): pixmoth-cli shot through the portal, with and without an X display"
 
 # --- the overlay of the program on XWayland ---------------------------------
-export DISPLAY=$x_display XAUTHORITY=/dev/null
 PIXMOTH_HOME=$home QT_QPA_PLATFORM=xcb QT_QPA_FONTDIR=/usr/share/fonts/truetype/dejavu \
     "$pixmoth" >"$work/pixmoth.log" 2>&1 &
 pids+=($!)
