@@ -41,6 +41,9 @@ void ApplyCommand(const CommandLine& line, Stopwatch& stopwatch);
 void EnhanceCommand(const CommandLine& line, Stopwatch& stopwatch);
 void ResampleCommand(const CommandLine& line, Stopwatch& stopwatch);
 void IniCommand(const CommandLine& line, Stopwatch& stopwatch);
+// Prints the instruction set the picture code uses, the processor's, and
+// PIXMOTH_ISA when it is set.
+void IsaCommand(const CommandLine& line, Stopwatch& stopwatch);
 extern const char* const kIniUsage;
 
 // Sets the shared random generator's seed from --seed when it is given.

@@ -29,6 +29,7 @@ const std::vector<Command>& AllCommands() {
          {},
          ResampleCommand},
         {"ini", kIniUsage, {}, {}, IniCommand},
+        {"isa", "pixmoth-cli isa", {}, {}, IsaCommand},
         {"shot", kShotUsage, {"rect"}, {}, ShotCommand},
         {"thumbs", kThumbsUsage, {"out"}, {}, ThumbsCommand},
     };

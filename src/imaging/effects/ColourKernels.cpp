@@ -1,13 +1,16 @@
 #include "imaging/effects/ColourKernels.h"
 
+#include "imaging/bitmap/InstructionSet.h"
+
 namespace pixmoth::colour {
 
 const Kernels& FastestKernels() {
     static const Kernels& kernels = []() -> const Kernels& {
-        if (const Kernels* k = Avx512Kernels()) {
+        const InstructionSet allowed = ChosenInstructionSet();
+        if (const Kernels* k = Avx512Kernels(); k && allowed >= InstructionSet::Avx512) {
             return *k;
         }
-        if (const Kernels* k = Avx2Kernels()) {
+        if (const Kernels* k = Avx2Kernels(); k && allowed >= InstructionSet::Avx2) {
             return *k;
         }
         return PlainKernels();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "imaging/bitmap/Error.h"
+#include "imaging/bitmap/InstructionSet.h"
 #include "imaging/bitmap/RowBands.h"
 #include "imaging/effects/TransformKernels.h"
 
@@ -156,17 +157,16 @@ const TransformKernels kSsse3Kernels{PlainTransposeBand, Ssse3CopyReversed};
 const TransformKernels kAvx2Kernels{Avx2TransposeBand, Ssse3CopyReversed};
 #endif
 
-TransformPath DetectBestPath() {
-#if defined(__x86_64__)
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) {
+// The widest path within `set`.
+TransformPath PathWithin(InstructionSet set) {
+    switch (set) {
+    case InstructionSet::Plain:
+        return TransformPath::Plain;
+    case InstructionSet::Ssse3:
+        return TransformPath::Ssse3;
+    default:
         return TransformPath::Avx2;
     }
-    if (__builtin_cpu_supports("ssse3")) {
-        return TransformPath::Ssse3;
-    }
-#endif
-    return TransformPath::Plain;
 }
 
 // The path a test chose, or -1 for the best one.
@@ -193,13 +193,15 @@ void PlainCopyReversed(const std::uint8_t* from, std::uint8_t* to, int count) {
 }
 
 TransformPath BestTransformPath() {
-    static const TransformPath best = DetectBestPath();
+    static const TransformPath best = PathWithin(ProcessorInstructionSet());
     return best;
 }
 
 TransformPath ActiveTransformPath() {
+    // Unless a test chose one: the widest path within the chosen instruction set.
+    static const TransformPath allowed = PathWithin(ChosenInstructionSet());
     const int chosen = gChosenPath.load(std::memory_order_relaxed);
-    return chosen < 0 ? BestTransformPath() : static_cast<TransformPath>(chosen);
+    return chosen < 0 ? allowed : static_cast<TransformPath>(chosen);
 }
 
 void UseTransformPath(TransformPath path) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "imaging/bitmap/Error.h"
+#include "imaging/bitmap/InstructionSet.h"
 #include "imaging/bitmap/RowBands.h"
 #include "imaging/resample/ResamplePasses.h"
 #include "imaging/resample/ResampleSchedule.h"
@@ -53,9 +54,12 @@ std::size_t RoundUp(std::size_t n, std::size_t step) {
 
 const PassSet& PassesFor(ResamplePath path) {
     if (path == ResamplePath::Auto) {
-        path = ResamplePathAvailable(ResamplePath::Avx512) ? ResamplePath::Avx512
-               : ResamplePathAvailable(ResamplePath::Avx2) ? ResamplePath::Avx2
-                                                           : ResamplePath::Plain;
+        const InstructionSet allowed = ChosenInstructionSet();
+        path = ResamplePathAvailable(ResamplePath::Avx512) && allowed >= InstructionSet::Avx512
+                   ? ResamplePath::Avx512
+               : ResamplePathAvailable(ResamplePath::Avx2) && allowed >= InstructionSet::Avx2
+                   ? ResamplePath::Avx2
+                   : ResamplePath::Plain;
     }
     if (!ResamplePathAvailable(path)) {
         throw Error(std::string("This processor cannot run the ") + ResamplePathName(path) +
@@ -283,13 +287,11 @@ ContributorLists BuildContributors(int sourceSize, int destSize, FilterKernel ke
 }
 
 bool ResamplePathAvailable(ResamplePath path) {
-    __builtin_cpu_init(); // may run before the library's own initialisation
     switch (path) {
     case ResamplePath::Avx2:
-        return __builtin_cpu_supports("avx2");
+        return ProcessorInstructionSet() >= InstructionSet::Avx2;
     case ResamplePath::Avx512:
-        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-               __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl");
+        return ProcessorInstructionSet() >= InstructionSet::Avx512;
     default:
         return true;
     }
