@@ -108,7 +108,8 @@ def ours(case):
     results = [b for b in json.loads(out)["benchmarks"] if b.get("run_type") == "iteration"]
     by_path = {}
     for b in results:
-        by_path.setdefault(b["name"].split("/")[2], []).append(b)
+        # BM_Resample/CASE/PATH[/1thread]/real_time
+        by_path.setdefault("/".join(b["name"].split("/")[2:-1]), []).append(b)
     rows = {}
     for path, items in by_path.items():
         scale = {"ms": 1e-3, "us": 1e-6, "ns": 1e-9}[items[0]["time_unit"]]
