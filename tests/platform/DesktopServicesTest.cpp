@@ -1,5 +1,6 @@
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -197,19 +198,36 @@ private:
     std::string mPath;
 };
 
-TEST_F(StandIns, TheWallpaperToolsRunForReal) {
+TEST_F(StandIns, EachDesktopsWallpaperToolRunsForReal) {
     Install("gsettings", "picture-uri\\npicture-uri-dark\\n", 0);
-    SystemEnvironment system;
+    Install("plasma-apply-wallpaperimage", "", 0);
+    Install("xfconf-query", "/backdrop/screen0/monitorVirtual-1/workspace0/last-image\\n", 0);
+    Install("feh", "", 0);
+    const std::string uri = "file:///p/a%20b.jpg";
+    const std::string xfce = "/backdrop/screen0/monitorVirtual-1/workspace0/last-image";
+    const std::map<std::string, std::string> records = {
+        {"GNOME", "list-keys\norg.gnome.desktop.background\n--\n"
+                  "set\norg.gnome.desktop.background\npicture-uri\n" +
+                      uri +
+                      "\n--\n"
+                      "set\norg.gnome.desktop.background\npicture-uri-dark\n" +
+                      uri + "\n--\n"},
+        {"KDE", "/p/a b.jpg\n--\n"},
+        {"XFCE",
+         "-c\nxfce4-desktop\n-l\n--\n-c\nxfce4-desktop\n-p\n" + xfce + "\n-s\n/p/a b.jpg\n--\n"},
+        {"LXQt", "--bg-max\n/p/a b.jpg\n--\n"},
+    };
     const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
     const std::optional<std::string> saved =
         desktop ? std::optional<std::string>(desktop) : std::nullopt;
-    ::setenv("XDG_CURRENT_DESKTOP", "GNOME", 1);
-    SetDesktopWallpaper(system, "/p/a b.jpg");
+    SystemEnvironment system;
+    for (const auto& [name, record] : records) {
+        ::setenv("XDG_CURRENT_DESKTOP", name.c_str(), 1);
+        std::remove(Record().c_str());
+        SetDesktopWallpaper(system, "/p/a b.jpg");
+        EXPECT_EQ(test::ReadTextFile(Record()), record) << name;
+    }
     saved ? ::setenv("XDG_CURRENT_DESKTOP", saved->c_str(), 1) : ::unsetenv("XDG_CURRENT_DESKTOP");
-    EXPECT_EQ(test::ReadTextFile(Record()),
-              "list-keys\norg.gnome.desktop.background\n--\n"
-              "set\norg.gnome.desktop.background\npicture-uri\nfile:///p/a%20b.jpg\n--\n"
-              "set\norg.gnome.desktop.background\npicture-uri-dark\nfile:///p/a%20b.jpg\n--\n");
 }
 
 TEST_F(StandIns, XdgEmailRunsForRealAndItsExitStatusComesBack) {
