@@ -46,10 +46,16 @@ menu_shown() {
 }
 menu_gone() { ! menu_shown; }
 
-# open_menu alt+KEY: opens a menu of the menu bar and waits until it is up.
+# open_menu alt+KEY: opens a menu of the menu bar and waits until it is up. A
+# window that was given the focus a moment ago may not have taken it yet when
+# the key arrives (more often on a busy machine): the key is pressed again then.
 open_menu() {
-    xdotool key --clearmodifiers "$1"
-    wait_for 10 menu_shown || fail "the menu of $1 did not open"
+    local attempt
+    for attempt in 1 2 3; do
+        xdotool key --clearmodifiers "$1"
+        wait_for 4 menu_shown && return 0
+    done
+    fail "the menu of $1 did not open"
 }
 # choose KEY...: moves through the open menu and picks an item with the last
 # key; waits until the menu is gone.
