@@ -3,6 +3,7 @@
 # second run costs no more than the dpkg queries.
 #   scripts/deps.sh        what building and running the program needs
 #   scripts/deps.sh test   that plus the sanitizer compiler, X server and tools the tests use
+#                          (mkfs for the drives the browser tests mount)
 #   scripts/deps.sh bench  that plus the peer programs the benchmark scripts time
 set -euo pipefail
 
@@ -18,6 +19,7 @@ if [[ "${1:-}" == "test" || "${1:-}" == "bench" ]]; then
                xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick libjpeg-turbo-progs
                cups printer-driver-cups-pdf poppler-utils xclip
                dbus-daemon dbus-bin
+               e2fsprogs dosfstools
                # A headless Wayland desktop with its screenshot portal (the gtk
                # portal supplies the permission interface the screenshot one needs).
                sway xwayland swaybg grim pipewire xdg-desktop-portal xdg-desktop-portal-wlr

@@ -8,18 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "FuzzRequire.h"
 #include "browse/MountInfo.h"
-
-namespace {
-
-void Require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

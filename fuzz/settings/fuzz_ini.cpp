@@ -12,19 +12,13 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include "FuzzRequire.h"
 #include "imaging/bitmap/Error.h"
 #include "settings/IniDocument.h"
 
 namespace {
 
 using pixmoth::IniDocument;
-
-void Require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
 
 // Names as the document compares them: blanks around removed, ASCII case folded.
 std::string Normalized(std::string_view name) {

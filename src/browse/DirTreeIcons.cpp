@@ -1,7 +1,11 @@
 #include "browse/DirTreeIcons.h"
 
+#include <algorithm>
 #include <initializer_list>
 
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPixmap>
 #include <QStyle>
 
 namespace pixmoth {
@@ -37,10 +41,36 @@ DirTreeIcons::DirTreeIcons(const QStyle* style) {
     mOpenFolder = Themed({"folder-open"}, style, QStyle::SP_DirOpenIcon);
     mHomeFolder = Themed({"user-home"}, style, QStyle::SP_DirHomeIcon);
     mTrashFolder = Themed({"user-trash"}, style, QStyle::SP_TrashIcon);
+    mSharedEmblem = Themed({"emblem-shared", "emblem-shared-symbolic", "folder-remote"}, style,
+                           QStyle::SP_DriveNetIcon);
 }
 
 const QIcon& DirTreeIcons::Drive(TDriveType type) const {
     return mDrives[static_cast<int>(type)];
+}
+
+const QIcon& DirTreeIcons::Shared(const QIcon& image) const {
+    const auto found = mSharedImages.find(image.cacheKey());
+    if (found != mSharedImages.end()) {
+        return found->second;
+    }
+    QIcon shared;
+    const qreal ratio = qGuiApp->devicePixelRatio();
+    for (const int size : {16, 22, 24, 32, 48}) {
+        QPixmap pixmap = image.pixmap(QSize(size, size), ratio);
+        if (pixmap.isNull()) {
+            pixmap = QPixmap(QSize(size, size) * ratio);
+            pixmap.setDevicePixelRatio(ratio);
+            pixmap.fill(Qt::transparent);
+        }
+        const int emblem = std::max(8, size * 5 / 8);
+        QPainter painter(&pixmap);
+        painter.drawPixmap(QRect(0, size - emblem, emblem, emblem),
+                           mSharedEmblem.pixmap(QSize(emblem, emblem), ratio));
+        painter.end();
+        shared.addPixmap(pixmap);
+    }
+    return mSharedImages.emplace(image.cacheKey(), shared).first->second;
 }
 
 } // namespace pixmoth

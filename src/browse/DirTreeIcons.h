@@ -1,5 +1,7 @@
 #pragma once
 
+#include <unordered_map>
+
 #include <QIcon>
 
 #include "browse/DirTreeTypes.h"
@@ -20,6 +22,8 @@ public:
     const QIcon& OpenFolder() const { return mOpenFolder; }
     const QIcon& HomeFolder() const { return mHomeFolder; }
     const QIcon& TrashFolder() const { return mTrashFolder; }
+    // `image` with the desktop's "shared" emblem over its lower left corner.
+    const QIcon& Shared(const QIcon& image) const;
 
 private:
     QIcon mDrives[6];
@@ -27,6 +31,8 @@ private:
     QIcon mOpenFolder;
     QIcon mHomeFolder;
     QIcon mTrashFolder;
+    QIcon mSharedEmblem;
+    mutable std::unordered_map<qint64, QIcon> mSharedImages; // by the image's cache key
 };
 
 } // namespace pixmoth

@@ -75,4 +75,16 @@ std::string DriveCaption(const Drive& drive);
 std::string DriveSerial(const Drive& drive);
 inline const std::string kNoVolumeSerial = "-1";
 
+// What tells the medium in a drive from the next: its serial and its label, so
+// a volume relabelled between two mounts counts as another medium too.
+struct VolumeId {
+    std::string serial = kNoVolumeSerial;
+    std::string label;
+    bool Readable() const { return serial != kNoVolumeSerial; }
+    bool operator==(const VolumeId&) const = default;
+};
+inline VolumeId DriveVolume(const Drive& drive) {
+    return {DriveSerial(drive), drive.label};
+}
+
 } // namespace pixmoth

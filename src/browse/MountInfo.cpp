@@ -6,11 +6,7 @@
 
 namespace pixmoth {
 
-namespace {
-
-// Fields are separated by single spaces; the kernel escapes spaces, tabs,
-// newlines and backslashes inside a field as three octal digits.
-std::string Unescape(std::string_view field) {
+std::string UnescapeOctal(std::string_view field) {
     std::string text;
     text.reserve(field.size());
     for (std::size_t i = 0; i < field.size(); ++i) {
@@ -28,6 +24,10 @@ std::string Unescape(std::string_view field) {
     return text;
 }
 
+namespace {
+
+// Fields are separated by single spaces; the kernel escapes spaces, tabs,
+// newlines and backslashes inside a field as three octal digits.
 std::vector<std::string_view> Split(std::string_view line) {
     std::vector<std::string_view> fields;
     std::size_t start = 0;
@@ -64,12 +64,12 @@ bool ParseLine(std::string_view line, MountEntry& entry) {
         !ToNumber(device.substr(colon + 1), entry.minor)) {
         return false;
     }
-    entry.root = Unescape(fields[3]);
-    entry.mountPoint = Unescape(fields[4]);
-    entry.options = Unescape(fields[5]);
-    entry.fsType = Unescape(fields[separator + 1]);
-    entry.source = Unescape(fields[separator + 2]);
-    entry.superOptions = separator + 3 < fields.size() ? Unescape(fields[separator + 3]) : "";
+    entry.root = UnescapeOctal(fields[3]);
+    entry.mountPoint = UnescapeOctal(fields[4]);
+    entry.options = UnescapeOctal(fields[5]);
+    entry.fsType = UnescapeOctal(fields[separator + 1]);
+    entry.source = UnescapeOctal(fields[separator + 2]);
+    entry.superOptions = separator + 3 < fields.size() ? UnescapeOctal(fields[separator + 3]) : "";
     return !entry.mountPoint.empty() && entry.mountPoint.front() == '/';
 }
 

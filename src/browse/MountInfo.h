@@ -26,6 +26,10 @@ struct MountEntry {
 // from the kernel, and one odd line must not hide every drive.
 std::vector<MountEntry> ParseMountInfo(std::string_view text);
 
+// Decodes backslash escapes of three octal digits ("\040" for a space), as
+// the kernel writes them in mount tables and exportfs in its files.
+std::string UnescapeOctal(std::string_view field);
+
 // Reads and parses the file; a file that cannot be read gives no mounts.
 std::vector<MountEntry> ReadMountInfo(const std::string& path);
 

@@ -9,7 +9,9 @@
 
 #include "browse/FolderReader.h"
 #include "browse/FolderRules.h"
+#include "browse/MountWatcher.h"
 #include "browse/NameOrder.h"
+#include "browse/TDirTreeGuards.h"
 #include "browse/TreePaths.h"
 #include "platform/Paths.h"
 #include "platform/ProgramDirectory.h"
@@ -17,38 +19,6 @@
 #include "platform/WaitCursor.h"
 
 namespace pixmoth {
-
-// Brackets a bulk change of the nodes: the tree repaints once at the end.
-class TDirTree::NodesUpdate {
-public:
-    explicit NodesUpdate(TDirTree* tree) : mTree(tree) {
-        if (mTree->mUpdateDepth++ == 0) {
-            mTree->setUpdatesEnabled(false);
-        }
-    }
-    ~NodesUpdate() {
-        if (--mTree->mUpdateDepth == 0) {
-            mTree->setUpdatesEnabled(true);
-        }
-    }
-    NodesUpdate(const NodesUpdate&) = delete;
-    NodesUpdate& operator=(const NodesUpdate&) = delete;
-
-private:
-    TDirTree* mTree;
-};
-
-// Keeps the selection change step silent while nodes are rebuilt.
-class TDirTree::ChangesSuppressed {
-public:
-    explicit ChangesSuppressed(TDirTree* tree) : mTree(tree) { --mTree->mChangeSuppression; }
-    ~ChangesSuppressed() { ++mTree->mChangeSuppression; }
-    ChangesSuppressed(const ChangesSuppressed&) = delete;
-    ChangesSuppressed& operator=(const ChangesSuppressed&) = delete;
-
-private:
-    TDirTree* mTree;
-};
 
 namespace {
 
@@ -70,8 +40,9 @@ bool IsProbedOnRead(TDriveType type) {
 
 } // namespace
 
-TDirTree::TDirTree(QWidget* parent, DriveSources sources)
-    : QTreeWidget(parent), mSources(std::move(sources)), mIcons(style()) {
+TDirTree::TDirTree(QWidget* parent, DriveSources sources, ShareSources shares)
+    : QTreeWidget(parent), mSources(std::move(sources)), mShares(std::move(shares)),
+      mIcons(style()) {
     setColumnCount(1);
     setHeaderHidden(true);
     setSortingEnabled(false); // the tree orders its nodes itself
@@ -83,6 +54,14 @@ TDirTree::TDirTree(QWidget* parent, DriveSources sources)
     connect(this, &QTreeWidget::itemSelectionChanged, this, &TDirTree::SelectedNodeMoved);
     connect(this, &QTreeWidget::currentItemChanged, this, &TDirTree::SelectedNodeMoved);
     connect(this, &QTreeWidget::itemClicked, this, &TDirTree::Clicked);
+    connect(new MountWatcher(mSources.mountInfo, this), &MountWatcher::Changed, this,
+            &TDirTree::DeviceChange);
+    mDropExpand.setSingleShot(true);
+    connect(&mDropExpand, &QTimer::timeout, this, [this] {
+        if (mDropHighlight != nullptr) {
+            mDropHighlight->setExpanded(true);
+        }
+    });
 
     const Environment& environment = CurrentEnvironment();
     mHome = HomeDirectory(environment);
@@ -124,7 +103,7 @@ void TDirTree::SetDriveTypes(TDriveTypes types) {
         return;
     }
     mDriveTypes = types;
-    Reload();
+    RefreshDrives();
 }
 
 void TDirTree::Loaded() {
@@ -140,6 +119,10 @@ void TDirTree::NodeDeleted(TDirTreeNode* node) {
     if (node == mShownSelected) {
         mShownSelected = nullptr;
     }
+    if (node == mDropHighlight) {
+        mDropHighlight = nullptr;
+    }
+
     emit OnDeleteItem(this, node);
 }
 
@@ -224,7 +207,13 @@ void TDirTree::ReadChildren(TDirTreeNode* node) {
     }
     // All at once: one insertion for the view instead of one per folder.
     node->addChildren(children);
+    if (mShowShareOverlay) {
+        mShares.Read();
+    }
     for (QTreeWidgetItem* child : children) {
+        if (mShowShareOverlay) {
+            AskShared(static_cast<TDirTreeNode*>(child));
+        }
         emit OnGetIcon(this, static_cast<TDirTreeNode*>(child));
     }
 }
@@ -237,10 +226,13 @@ TDirTreeNode* TDirTree::AddDriveNode(const Drive& drive, int index) {
     // A removable medium is not touched while the drives are read: its serial
     // stays unknown until it is asked for.
     if (drive.type != TDriveType::drtRemovable) {
-        mSerials[drive.path] = DriveSerial(drive);
+        mSerials[drive.path] = DriveVolume(drive);
     }
     insertTopLevelItem(index, node);
     SetIcons(node, mIcons.Drive(drive.type));
+    if (mShowShareOverlay) {
+        AskShared(node);
+    }
     emit OnGetIcon(this, node);
     // Drives whose media may be missing or slow are not touched now.
     if (!mFastLoad && IsProbedOnRead(drive.type)) {
@@ -295,6 +287,9 @@ void TDirTree::ReadDrives() {
     const NodesUpdate update(this);
     clear();
     mDrives = DriveTable::Read(mSources).OfTypes(mDriveTypes);
+    if (mShowShareOverlay) {
+        mShares.Read();
+    }
     for (const Drive& drive : mDrives.Drives()) {
         if (!AcceptPath(drive.path)) {
             continue;
@@ -461,6 +456,7 @@ void TDirTree::SelectionChange(TDirTreeNode* node) {
     if (mDestroying || mChangeSuppression != 0) {
         return;
     }
+    node = CheckMedium(node);
     if (const TDirEntry* entry = node->Entry()) {
         const TDirTreeNode* drive = DriveNodeOf(node);
         if (drive != nullptr && !drive->IsPlaceholder()) {
@@ -468,13 +464,6 @@ void TDirTree::SelectionChange(TDirTreeNode* node) {
         }
     }
     emit OnChange(this, node);
-}
-
-void TDirTree::Clicked(QTreeWidgetItem* item) {
-    const TDirTreeNode* node = SelectedNode();
-    if (node != nullptr && node == TDirTreeNode::Cast(item) && !node->IsPlaceholder()) {
-        emit OnClick(this);
-    }
 }
 
 } // namespace pixmoth

@@ -5,11 +5,14 @@
 #include <string>
 
 #include <QString>
+#include <QStringList>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "browse/DirTreeIcons.h"
 #include "browse/DirTreeTypes.h"
 #include "browse/DriveTable.h"
+#include "browse/SharedFolders.h"
 #include "browse/TDirTreeNode.h"
 
 namespace pixmoth {
@@ -32,6 +35,14 @@ namespace pixmoth {
 // keyboard, OpenPath), unless the change suppression counter is not 0, as it is
 // while the drives are read; OnClick when the user clicks a node. A click on
 // another node thus gives OnChange, then OnClick.
+//
+// The tree follows the world: file systems mounted and unmounted while it runs
+// come and go as drives (the mount table is watched), and a drive whose medium
+// was exchanged (another volume, or the same one relabelled) is read again when
+// one of its nodes is clicked or selected, or when the mounts change: OnChange
+// then fires for its drive node and OnClick does not. Folders shared through
+// Samba user shares or NFS exports can carry the desktop's "shared" emblem, and
+// files dropped on a folder node are handed to OnDropFiles.
 class TDirTree : public QTreeWidget {
     Q_OBJECT
 
@@ -47,7 +58,8 @@ public:
     using TFindDirEvent = std::function<void(TDirTree* sender, const QString& path, TDirRec& rec,
                                              int& result, bool first)>;
 
-    explicit TDirTree(QWidget* parent = nullptr, DriveSources sources = DriveSources());
+    explicit TDirTree(QWidget* parent = nullptr, DriveSources sources = DriveSources(),
+                      ShareSources shares = ShareSources());
     ~TDirTree() override;
 
     bool ReadOnStart() const { return mReadOnStart; }
@@ -62,7 +74,13 @@ public:
     const QString& InitialDirectory() const { return mInitialDirectory; }
     void SetInitialDirectory(const QString& directory) { mInitialDirectory = directory; }
     TDriveTypes DriveTypes() const { return mDriveTypes; }
-    void SetDriveTypes(TDriveTypes types); // reloads on a change
+    void SetDriveTypes(TDriveTypes types); // refreshes the drives on a change
+    bool ShowShareOverlay() const { return mShowShareOverlay; }
+    void SetShowShareOverlay(bool show);
+    // Whether files dragged from other programs (and from this one) may be
+    // dropped on the tree's nodes.
+    bool AcceptDropFiles() const { return mAcceptDropFiles; }
+    void SetAcceptDropFiles(bool accept);
     void SetOnAddDir(TAddFileEvent handler) { mOnAddDir = std::move(handler); }
     void SetOnFindDir(TFindDirEvent handler) { mOnFindDir = std::move(handler); }
 
@@ -71,6 +89,14 @@ public:
     void Loaded();
     // Clears the tree and adds the drives.
     void ReadDrives();
+    // Removes the nodes of drives that are gone and inserts the new ones in
+    // their place; true when a node came or went. Then OnChange fires for the
+    // selected node, unless changes are suppressed.
+    bool RefreshDrives();
+    // What the tree does when the mounts changed: refreshes the drives; if none
+    // came or went, reads again the last drive whose medium changed; then the
+    // selection change step runs for the selected node.
+    void DeviceChange();
     // ReadDrives, then selects the path selected before, or failing that its
     // drive, or failing that the last path of a drive.
     void Reload();
@@ -101,6 +127,23 @@ signals:
     void OnDeleteItem(pixmoth::TDirTree* sender, pixmoth::TDirTreeNode* node);
     // After a node's images are set; a receiver may change them.
     void OnGetIcon(pixmoth::TDirTree* sender, pixmoth::TDirTreeNode* node);
+    // Local files dropped on a node, in drop order: `x`, `y` the drop point in
+    // the tree's viewport, `aDropDir` the node's path with a trailing '/',
+    // `shift` whether Shift, Alt and Ctrl were held. It arrives from the event
+    // loop once the drop is over, so a receiver may change the tree and the
+    // drag source.
+    void OnDropFiles(pixmoth::TDirTree* sender, int x, int y, const QString& aDropDir,
+                     const QStringList& aDropFiles, Qt::KeyboardModifiers shift);
+
+protected:
+    bool event(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
 
 private:
     friend class TDirTreeNode;
@@ -123,11 +166,27 @@ private:
     void SelectedNodeMoved();
     void Clicked(QTreeWidgetItem* item);
     void SelectionChange(TDirTreeNode* node);
+    // The drive's volume as the mount table shows it now, and whether it is not
+    // the one the tree read.
+    bool MediumChanged(const TDirTreeNode* drive, const DriveTable& table, Drive& now,
+                       VolumeId& volume) const;
+    // Reads the drive node again for its new medium; a selection below it
+    // moves to the drive node.
+    void RereadDrive(TDirTreeNode* drive, const Drive& now, const VolumeId& volume);
+    // The medium check of the selection change step: the drive node, read
+    // again, when the node's drive holds another volume; else the node.
+    TDirTreeNode* CheckMedium(TDirTreeNode* node);
+    TDirTreeNode* DriveNode(const std::string& drivePath) const;
+    void AskShared(TDirTreeNode* node);
+    void AskSharedBelow(TDirTreeNode* node);
+    void SetDropHighlight(TDirTreeNode* node);
+    TDirTreeNode* DropTargetAt(const QPoint& point) const;
     TDirTreeNode* RootNodeFor(const std::string& path) const;
     TDirTreeNode* Walk(const std::string& path, bool read);
     TDirTreeNode* DriveNodeOf(TDirTreeNode* node) const;
 
     DriveSources mSources;
+    SharedFolders mShares;
     DirTreeIcons mIcons;
     bool mReadOnStart = true;
     TDirTypes mDirTypes{TDirType::dtNormal, TDirType::dtAll};
@@ -135,6 +194,8 @@ private:
     bool mFastLoad = false;
     QString mInitialDirectory;
     TDriveTypes mDriveTypes = kAllDriveTypes;
+    bool mShowShareOverlay = false;
+    bool mAcceptDropFiles = false;
     TAddFileEvent mOnAddDir;
     TFindDirEvent mOnFindDir;
 
@@ -145,7 +206,10 @@ private:
     TDirTreeNode* mShownSelected = nullptr; // the node showing its selected image
     DriveTable mDrives;
     std::map<std::string, std::string> mLastPaths; // by drive path
-    std::map<std::string, std::string> mSerials;   // by drive path; absent = not read
+    std::map<std::string, VolumeId> mSerials;      // by drive path; absent = not read
+    bool mMediumChangedInPress = false;     // the press re-read a drive: its click is no click
+    TDirTreeNode* mDropHighlight = nullptr; // the node a drag hovers over
+    QTimer mDropExpand;                     // opens the hovered node after a while
     std::string mCurrentDirectory;
     std::string mHome;
     std::string mHomeTrash;

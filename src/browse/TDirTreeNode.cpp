@@ -17,20 +17,33 @@ TDirTreeNode::~TDirTreeNode() {
 void TDirTreeNode::SetImage(const QIcon& image) {
     mImage = image;
     if (!mShowingSelected) {
-        setIcon(0, image);
+        ShowImage();
     }
 }
 
 void TDirTreeNode::SetSelectedImage(const QIcon& image) {
     mSelectedImage = image;
     if (mShowingSelected) {
-        setIcon(0, image);
+        ShowImage();
     }
 }
 
 void TDirTreeNode::ShowSelected(bool selected) {
     mShowingSelected = selected;
-    setIcon(0, selected ? mSelectedImage : mImage);
+    ShowImage();
+}
+
+void TDirTreeNode::SetOverlayIndex(int index) {
+    if (index == mOverlayIndex) {
+        return;
+    }
+    mOverlayIndex = index;
+    ShowImage();
+}
+
+void TDirTreeNode::ShowImage() {
+    const QIcon& image = mShowingSelected ? mSelectedImage : mImage;
+    setIcon(0, mOverlayIndex == 0 ? mTree->mIcons.Shared(image) : image);
 }
 
 } // namespace pixmoth

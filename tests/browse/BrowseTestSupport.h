@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include <sched.h>
@@ -78,6 +79,28 @@ inline std::string MountPrivateTmpfs(const std::string& folder) {
     }
     if (::mount("pixmoth-ram", folder.c_str(), "tmpfs", 0, "size=1m") != 0) {
         return "the kernel refused to mount a tmpfs";
+    }
+    return {};
+}
+
+// Makes an image of `kilobytes` with `mkfs` (a command taking the image last,
+// as "mkfs.ext2 -L NAME") and mounts it through a loop device on `folder`, in
+// the calling process's mount namespace. Returns why that failed, or "".
+inline std::string MountLoopImage(const std::string& mkfs, const std::string& image,
+                                  const std::string& folder, int kilobytes) {
+    if (::geteuid() != 0) {
+        return "loop devices need root";
+    }
+    if (std::FILE* created = std::fopen(image.c_str(), "w")) {
+        std::fclose(created);
+    }
+    if (::truncate(image.c_str(), off_t{kilobytes} * 1024) != 0 ||
+        std::system((mkfs + " '" + image + "' >/dev/null 2>&1").c_str()) != 0) {
+        return "cannot make a file system with " + mkfs + " (scripts/deps.sh test)";
+    }
+    if (std::system(("mount -o loop '" + image + "' '" + folder + "' 2>/dev/null").c_str()) != 0) {
+        return "the kernel refused to mount the image through a loop device (" + mkfs +
+               " file systems may not be built in)";
     }
     return {};
 }

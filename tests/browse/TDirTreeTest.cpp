@@ -6,9 +6,9 @@
 
 #include <sys/mount.h>
 
-#include "TempDir.h"
 #include "app/WidgetTestSupport.h"
 #include "browse/BrowseTestSupport.h"
+#include "browse/DirTreeSandbox.h"
 #include "browse/FolderReader.h"
 #include "browse/TDirTree.h"
 
@@ -16,44 +16,9 @@ namespace pixmoth {
 
 namespace fs = std::filesystem;
 
+using test::Sandbox;
+
 namespace {
-
-// A scratch folder open to others (the tests may run as nobody), with HOME and
-// XDG_DATA_HOME inside it, and the folder `list` holding b, A, C, a hidden
-// folder and a file.
-class Sandbox {
-public:
-    Sandbox() {
-        fs::permissions(mRoot.Path(),
-                        fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
-        for (const char* folder :
-             {"home", "data", "list/b", "list/A/deeper", "list/C/sub", "list/.hidden"}) {
-            fs::create_directories(mRoot / folder);
-        }
-        test::WriteTextFile(mRoot / "list/file.jpg", "x");
-        environment.variables = {{"HOME", mRoot / "home"}, {"XDG_DATA_HOME", mRoot / "data"}};
-        InstallEnvironment(&environment);
-    }
-    ~Sandbox() { InstallEnvironment(nullptr); }
-
-    QString Path(const char* name = "") const { return QString::fromStdString(mRoot / name); }
-    std::string Native(const char* name = "") const { return mRoot / name; }
-
-    // A tree with the drives read; `configure` sets properties before loading.
-    std::unique_ptr<TDirTree> Tree(const std::function<void(TDirTree&)>& configure = {}) {
-        auto tree = std::make_unique<TDirTree>();
-        if (configure) {
-            configure(*tree);
-        }
-        tree->Loaded();
-        return tree;
-    }
-
-    test::FakeEnvironment environment;
-
-private:
-    test::TempDir mRoot;
-};
 
 QStringList Captions(const QTreeWidgetItem* node) {
     QStringList captions;

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "imaging/bitmap/Error.h"
+#include "imaging/codecs/FileDescriptor.h"
 #include "imaging/codecs/FileKind.h"
 #include "imaging/codecs/InputFile.h"
 #include "imaging/codecs/IoVectorCursor.h"
@@ -20,19 +21,6 @@ namespace {
 
 // Linux gives up after 40 links in one path; so do we.
 constexpr int kMaxLinks = 40;
-
-// Closes a descriptor when the scope ends, whatever way it ends.
-struct FileDescriptor {
-    int fd = -1;
-    explicit FileDescriptor(int f) : fd(f) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-};
 
 template <typename Buffer>
 Buffer ReadWhole(const std::string& path, std::uint64_t maxBytes) {

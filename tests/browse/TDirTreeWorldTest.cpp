@@ -1,0 +1,324 @@
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include <QMimeData>
+#include <QTreeWidgetItemIterator>
+#include <QUrl>
+#include <QtTest>
+
+#include <sys/mount.h>
+
+#include "app/WidgetTestSupport.h"
+#include "browse/BrowseTestSupport.h"
+#include "browse/DirTreeSandbox.h"
+#include "browse/MountInfo.h"
+#include "browse/TDirTree.h"
+
+namespace pixmoth {
+
+namespace fs = std::filesystem;
+using test::Sandbox;
+
+namespace {
+
+QStringList RootPaths(const TDirTree& tree) {
+    QStringList paths;
+    for (int i = 0; i < tree.topLevelItemCount(); ++i) {
+        paths << QString::fromStdString(TDirTreeNode::Cast(tree.topLevelItem(i))->Entry()->path);
+    }
+    return paths;
+}
+
+// Undoes the test's mounts however the test ends, the last one first.
+struct Unmount {
+    std::vector<std::string> points;
+    ~Unmount() {
+        for (auto point = points.rbegin(); point != points.rend(); ++point) {
+            ::umount2(point->c_str(), MNT_DETACH);
+        }
+    }
+};
+
+bool Run(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// What udev does for a labelled file system: a link named after the label,
+// leading to the device mounted at `folder`.
+void LinkLabel(const std::string& labels, const std::string& label, const std::string& folder) {
+    std::string device;
+    for (const MountEntry& mount : ReadMountInfo("/proc/self/mountinfo")) {
+        if (mount.mountPoint == folder) {
+            device = fs::path(mount.source).filename();
+        }
+    }
+    fs::remove_all(labels);
+    fs::create_directory(labels);
+    fs::create_symlink("../../" + device, labels + "/" + label);
+}
+
+// The nodes carrying the shared-folder emblem, by caption.
+QStringList Marked(TDirTree& tree) {
+    QStringList marked;
+    for (QTreeWidgetItemIterator it(&tree); *it != nullptr; ++it) {
+        const TDirTreeNode* node = TDirTreeNode::Cast(*it);
+        if (node != nullptr && node->OverlayIndex() == 0) {
+            marked << node->text(0);
+        }
+    }
+    return marked;
+}
+
+} // namespace
+
+class TDirTreeWorldTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { test::SilenceOffscreenNoise(); }
+
+    // Real tmpfs mounts in a mount namespace of this process alone.
+    void mountsComeAndGoInDriveOrder() {
+        Sandbox sandbox;
+        // The namespace's own mount sorts after the one made later.
+        for (const char* folder : {"zz", "ram"}) {
+            fs::create_directory(sandbox.Native(folder));
+        }
+        const std::string refused = test::MountPrivateTmpfs(sandbox.Native("zz"));
+        if (!refused.empty()) {
+            QSKIP(refused.c_str());
+        }
+        const std::string ramPoint = sandbox.Native("ram");
+        const Unmount unmount{{sandbox.Native("zz"), ramPoint}};
+        QWidget first;
+        QWidget second;
+        auto tree = sandbox.Tree();
+        tree->setParent(&first);
+        const QString list = sandbox.Path("list/");
+        const QString ram = sandbox.Path("ram/");
+        tree->OpenPath(list);
+        QStringList changes;
+        connect(tree.get(), &TDirTree::OnChange, [&](TDirTree*, TDirTreeNode* node) {
+            changes << QString::fromStdString(node->Entry()->path);
+        });
+
+        QCOMPARE(::mount("tmpfs", ramPoint.c_str(), "tmpfs", 0, "size=64k"), 0);
+        QTRY_COMPARE(changes, QStringList{list});
+        const QStringList roots = RootPaths(*tree);
+        const auto at = roots.indexOf(ram);
+        QVERIFY(at > 0 && roots.value(at + 1) == sandbox.Path("zz/"));
+        QVERIFY(DriveOrderBefore(roots[at - 1].toStdString(), ram.toStdString()));
+        QCOMPARE(tree->SelectedPath(), list);
+        QCoreApplication::processEvents();
+        QCOMPARE(changes.size(), 1);
+
+        // Leaving RAM disks out takes their nodes away, nothing else.
+        if (tree->Drives().DriveOf(list.toStdString())->type != TDriveType::drtRamDisk) {
+            changes.clear();
+            using enum TDriveType;
+            tree->SetDriveTypes({drtUnknown, drtRemovable, drtFixed, drtRemote, drtCDRom});
+            QVERIFY(!RootPaths(*tree).contains(ram));
+            QCOMPARE(tree->SelectedPath(), list);
+            tree->SetDriveTypes(kAllDriveTypes);
+            QCOMPARE(RootPaths(*tree), roots);
+            QCOMPARE(changes, QStringList({list, list}));
+        }
+
+        changes.clear();
+        QCOMPARE(::umount2(ramPoint.c_str(), 0), 0);
+        QTRY_VERIFY(!RootPaths(*tree).contains(ram));
+        QCOMPARE(changes, QStringList{list});
+
+        // Moved to another window, the tree reads the drives again at once.
+        QCOMPARE(::mount("tmpfs", ramPoint.c_str(), "tmpfs", 0, "size=64k"), 0);
+        tree->setParent(&second);
+        QCOMPARE(RootPaths(*tree), roots);
+        QCOMPARE(tree->SelectedPath(), list);
+    }
+
+    // A loop-mounted ext2 image relabelled between two mounts is another medium.
+    void relabelledMediumIsAChangedMedium() {
+        Sandbox sandbox;
+        for (const char* folder : {"pre", "disk"}) {
+            fs::create_directory(sandbox.Native(folder));
+        }
+        const std::string refused = test::MountPrivateTmpfs(sandbox.Native("pre"));
+        if (!refused.empty()) {
+            QSKIP(refused.c_str());
+        }
+        const std::string image = sandbox.Native("disk.img");
+        const std::string disk = sandbox.Native("disk");
+        const std::string noLoop = test::MountLoopImage("mkfs.ext2 -q -L FIRST", image, disk, 1024);
+        const Unmount unmount{{sandbox.Native("pre"), disk}};
+        if (!noLoop.empty()) {
+            QSKIP(noLoop.c_str());
+        }
+        fs::create_directory(disk + "/folder");
+        const std::string labels = sandbox.Native("labels");
+        LinkLabel(labels, "FIRST", disk);
+        sandbox.drives.diskByLabel = labels;
+        auto tree = sandbox.Tree();
+        tree->resize(400, 600);
+        tree->show();
+        QVERIFY(QTest::qWaitForWindowExposed(tree.get()));
+
+        const QString caption = " (" + sandbox.Path("disk") + ")";
+        TDirTreeNode* drive = tree->FindNodeByPath(sandbox.Path("disk/"));
+        QVERIFY(drive != nullptr && drive->ParentNode() == nullptr);
+        QCOMPARE(drive->text(0), "FIRST" + caption);
+        QStringList events;
+        connect(tree.get(), &TDirTree::OnChange,
+                [&](TDirTree*, TDirTreeNode* node) { events << "change " + node->text(0); });
+        connect(tree.get(), &TDirTree::OnClick,
+                [&](TDirTree* sender) { events << "click " + sender->SelectedNode()->text(0); });
+        const auto relabel = [&](const QString& label) {
+            return ::umount2(disk.c_str(), 0) == 0 &&
+                   Run("e2label " + image + " " + label.toStdString()) &&
+                   Run("mount -o loop " + image + " " + disk) &&
+                   (LinkLabel(labels, label.toStdString(), disk), true);
+        };
+        const auto click = [&](QTreeWidgetItem* node) {
+            tree->scrollToItem(node);
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                              tree->visualItemRect(node).center());
+        };
+
+        // Exchanged while the event loop did not run: a click finds it out,
+        // on a folder of the drive or on the drive itself. Then the news of
+        // those mounts arrives: nothing is read again.
+        const QString folder = sandbox.Path("disk/folder");
+        const std::pair<QString, QTreeWidgetItem*> clicks[] = {{"SECOND", nullptr},
+                                                               {"THIRD", drive}};
+        for (const auto& [label, clicked] : clicks) {
+            tree->OpenPath(folder);
+            events.clear();
+            QVERIFY(relabel(label));
+            click(clicked != nullptr ? clicked : tree->SelectedNode());
+            QCOMPARE(events, QStringList{"change " + label + caption});
+            QCOMPARE(tree->SelectedNode(), drive);
+            QVERIFY(!drive->isExpanded());
+            events.clear();
+            click(drive);
+            QCOMPARE(events, QStringList{"click " + label + caption});
+            events.clear();
+            QTRY_COMPARE(events, QStringList{"change " + label + caption});
+        }
+
+        // Exchanged while the mounts are followed: the device change finds it out.
+        events.clear();
+        QVERIFY(relabel("FOURTH"));
+        QTRY_COMPARE(events, QStringList{"change FOURTH" + caption});
+        QCOMPARE(drive->text(0), "FOURTH" + caption);
+    }
+
+    void sharedFoldersCarryTheEmblemWhileShown() {
+        Sandbox sandbox;
+        fs::create_directories(sandbox.Native("shares/usershares"));
+        test::WriteTextFile(sandbox.Native("shares/usershares/pictures"),
+                            "#VERSION 2\npath=" + sandbox.Native("list/A") + "\nguest_ok=n\n");
+        test::WriteTextFile(sandbox.Native("shares/exports"),
+                            sandbox.Native("list/C/sub") + " *(ro,sync)\n");
+        auto tree = sandbox.Tree([](TDirTree& t) { t.SetShowShareOverlay(true); });
+        tree->OpenPath(sandbox.Path("list/"));
+        TDirTreeNode* list = tree->SelectedNode();
+        list->setExpanded(true);
+        QCOMPARE(Marked(*tree), QStringList{"A"});
+        TDirTreeNode* a = list->ChildNode(1);
+        QVERIFY(a->icon(0).cacheKey() != a->Image().cacheKey());
+        list->ChildNode(3)->setExpanded(true); // C: sub is marked as it is read
+        QCOMPARE(Marked(*tree), QStringList({"A", "sub"}));
+
+        tree->SetShowShareOverlay(false);
+        QCOMPARE(Marked(*tree), QStringList());
+        QCOMPARE(a->icon(0).cacheKey(), a->Image().cacheKey());
+        tree->SetShowShareOverlay(true);
+        QCOMPARE(Marked(*tree), QStringList({"A", "sub"}));
+    }
+
+    void filesDroppedOnANodeReachOnDropFiles() {
+        Sandbox sandbox;
+        auto tree = sandbox.Tree([](TDirTree& t) { t.SetAcceptDropFiles(true); });
+        tree->resize(400, 600);
+        tree->show();
+        QVERIFY(QTest::qWaitForWindowExposed(tree.get()));
+        tree->OpenPath(sandbox.Path("list/"));
+        TDirTreeNode* list = tree->SelectedNode();
+        list->setExpanded(true);
+        TDirTreeNode* b = list->ChildNode(2);
+        TDirTreeNode* c = list->ChildNode(3);
+        tree->scrollToItem(b);
+        const QPoint onB = tree->visualItemRect(b).center();
+        const QPoint onC = tree->visualItemRect(c).center();
+        const QPoint outside(tree->viewport()->width() / 2, tree->viewport()->height() + 20);
+
+        QStringList drops;
+        connect(tree.get(), &TDirTree::OnDropFiles,
+                [&](TDirTree*, int x, int y, const QString& dir, const QStringList& files,
+                    Qt::KeyboardModifiers shift) {
+                    drops << QString("%1,%2 %3 %4 %5")
+                                 .arg(x)
+                                 .arg(y)
+                                 .arg(dir, files.join('|'))
+                                 .arg(shift.toInt(), 0, 16);
+                });
+        const QString one = sandbox.Path("list/file.jpg");
+        const QString two = sandbox.Path("with space.jpg");
+        const QString three = sandbox.Path("list/b");
+        const QList<QUrl> files = {QUrl::fromLocalFile(one), QUrl::fromLocalFile(two),
+                                   QUrl("https://example.org/web.jpg"), QUrl::fromLocalFile(three)};
+        const auto drop = [&](QPoint at, const QList<QUrl>& urls, Qt::KeyboardModifiers keys) {
+            QMimeData data;
+            data.setUrls(urls);
+            const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+            QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, keys);
+            QApplication::sendEvent(tree->viewport(), &enter);
+            QDragMoveEvent move(at, actions, &data, Qt::LeftButton, keys);
+            QApplication::sendEvent(tree->viewport(), &move);
+            QDropEvent event(at, actions, &data, Qt::LeftButton, keys);
+            QApplication::sendEvent(tree->viewport(), &event);
+            return event.isAccepted() ? event.dropAction() : Qt::IgnoreAction;
+        };
+
+        const auto held = Qt::ShiftModifier | Qt::ControlModifier | Qt::KeypadModifier;
+        QCOMPARE(drop(onB, files, held), Qt::MoveAction);
+        QVERIFY(drops.isEmpty()); // handed on once the drop is over
+        QCoreApplication::processEvents();
+        QCOMPARE(
+            drops,
+            QStringList{QString("%1,%2 %3 %4 %5")
+                            .arg(onB.x())
+                            .arg(onB.y())
+                            .arg(sandbox.Path("list/b/"), QStringList({one, two, three}).join('|'))
+                            .arg((Qt::ShiftModifier | Qt::ControlModifier).toInt(), 0, 16)});
+
+        const std::pair<QPoint, QList<QUrl>> refused[] = {
+            {onB, {QUrl("https://example.org/web.jpg")}}, // nothing local
+            {outside, files},                             // not on a node
+        };
+        for (const auto& [at, urls] : refused) {
+            QCOMPARE(drop(at, urls, {}), Qt::IgnoreAction);
+        }
+        tree->SetAcceptDropFiles(false);
+        QCOMPARE(drop(onB, files, {}), Qt::IgnoreAction);
+        QCoreApplication::processEvents();
+        QCOMPARE(drops.size(), 1);
+
+        // A drag resting on a closed folder opens it.
+        tree->SetAcceptDropFiles(true);
+        QMimeData data;
+        data.setUrls(files);
+        QDragEnterEvent enter(onC, Qt::MoveAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(tree->viewport(), &enter);
+        QDragMoveEvent move(onC, Qt::MoveAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(tree->viewport(), &move);
+        QVERIFY(!c->isExpanded());
+        QTRY_VERIFY(c->isExpanded());
+    }
+};
+
+} // namespace pixmoth
+
+PIXMOTH_WIDGET_TEST_MAIN(pixmoth::TDirTreeWorldTest)
+#include "TDirTreeWorldTest.moc"
