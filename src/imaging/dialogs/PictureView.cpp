@@ -25,8 +25,17 @@ QImage ToImage(const Bitmap& picture) {
 
 PictureView::PictureView(QWidget* parent) : QWidget(parent) {}
 
-void PictureView::SetPicture(const Bitmap& picture) {
-    mImage = ToImage(picture);
+void PictureView::SetPicture(std::shared_ptr<const Bitmap> picture) {
+    mPicture = std::move(picture);
+    if (mPicture == nullptr || mPicture->Empty()) {
+        mImage = QImage();
+    } else if (mPicture->Format() == PixelFormat::Bit24) {
+        // Rows are top-down BGR with the padding QImage expects.
+        mImage = QImage(mPicture->Bits(), mPicture->Width(), mPicture->Height(),
+                        static_cast<qsizetype>(mPicture->Stride()), QImage::Format_BGR888);
+    } else {
+        mImage = ToImage(*mPicture);
+    }
     FitToPicture();
     update();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <QImage>
 #include <QWidget>
 
@@ -7,17 +9,18 @@
 
 namespace pixmoth {
 
-// A picture control of the dialogs: shows its own copy of a bitmap, either at
-// natural size from the top-left corner or stretched to the control's size
-// (nearest pixel, aspect not kept), and reports mouse presses.
+// A picture control of the dialogs: shows a bitmap it shares with its dialog,
+// either at natural size from the top-left corner or stretched to the
+// control's size (nearest pixel, aspect not kept), and reports mouse presses.
+// The bitmap must not change while shown; a 24-bit one is shown without a copy.
 class PictureView : public QWidget {
     Q_OBJECT
 
 public:
     explicit PictureView(QWidget* parent = nullptr);
 
-    // Copies the picture; a bitmap that is not 24-bit is converted for display.
-    void SetPicture(const Bitmap& picture);
+    // A bitmap that is not 24-bit gets a 24-bit copy for display.
+    void SetPicture(std::shared_ptr<const Bitmap> picture);
     const QImage& Image() const { return mImage; }
 
     bool Stretch() const { return mStretch; }
@@ -36,6 +39,7 @@ protected:
 private:
     void FitToPicture();
 
+    std::shared_ptr<const Bitmap> mPicture;
     QImage mImage;
     bool mStretch = false;
     bool mAutoSize = false;

@@ -52,7 +52,8 @@ Widget* Opaque(Widget* widget) {
 } // namespace
 
 TFResample::TFResample(QWidget* parent)
-    : QDialog(parent), mRadioGroup1(new QButtonGroup(this)), mImage1(new PictureView(this)),
+    : QDialog(parent), mBmpImage(std::make_shared<const Bitmap>()),
+      mRadioGroup1(new QButtonGroup(this)), mImage1(new PictureView(this)),
       mGroupBox2(Opaque(new QGroupBox(QStringLiteral("Percentage"), this))),
       mGroupBox1(Opaque(new QGroupBox(QStringLiteral("Size"), this))),
       mFilterCombo(new QComboBox(this)),
@@ -160,7 +161,7 @@ SpinEdit* TFResample::NewSpinEdit(QGroupBox* box, const QString& name, QPoint at
 }
 
 void TFResample::SetBmpImage(const Bitmap& picture) {
-    mBmpImage = picture;
+    mBmpImage = std::make_shared<const Bitmap>(picture);
 }
 
 void TFResample::SetBackground(const QPixmap* background) {
@@ -183,9 +184,9 @@ void TFResample::showEvent(QShowEvent* event) {
 
 void TFResample::FormActivate() {
     mImage1->SetPicture(mBmpImage);
-    mSEWidth->SetValue(mBmpImage.Width());
-    mSEHeight->SetValue(mBmpImage.Height());
-    mAspectPercent = AspectPercentOf(mBmpImage.Width(), mBmpImage.Height());
+    mSEWidth->SetValue(mBmpImage->Width());
+    mSEHeight->SetValue(mBmpImage->Height());
+    mAspectPercent = AspectPercentOf(mBmpImage->Width(), mBmpImage->Height());
 }
 
 void TFResample::paintEvent(QPaintEvent*) {
@@ -258,7 +259,7 @@ void TFResample::SpeedButton1Click() {
         return;
     }
     const TargetSize target = mRadioGroup1->checkedId() == 0
-                                  ? PercentageTarget(mBmpImage.Width(), mBmpImage.Height(),
+                                  ? PercentageTarget(mBmpImage->Width(), mBmpImage->Height(),
                                                      mSpinEdit1->Value(), mSpinEdit2->Value())
                                   : TargetSize{mSEWidth->Value(), mSEHeight->Value()};
     const int filterIndex = mFilterCombo->findText(mFilterCombo->currentText(), Qt::MatchExactly);
@@ -276,18 +277,16 @@ void TFResample::SpeedButton1Click() {
     }
     const auto width = static_cast<int>(target.width);
     const auto height = static_cast<int>(target.height);
-    // The run's own copy: the dialog may be gone before the run ends.
-    auto source = std::make_shared<Bitmap>(mBmpImage);
     auto result = std::make_shared<Bitmap>();
     mJob->Start(
         QStringLiteral("Resampling to %1 x %2 pixels...").arg(width).arg(height),
-        [source, result, width, height, filter] {
+        [source = mBmpImage, result, width, height, filter] {
             Bitmap destination(width, height);
             ResampleBitmap(*source, destination, filter->kernel, filter->support);
             *result = std::move(destination);
         },
         [this, result] {
-            mBmpImage = std::move(*result);
+            mBmpImage = result;
             done(mrOk);
         });
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <QDialog>
 
 #include "imaging/bitmap/Bitmap.h"
@@ -35,7 +37,7 @@ public:
     ~TFResample() override;
 
     // The dialog's own picture: the document's before, the result after OK.
-    const Bitmap& BmpImage() const { return mBmpImage; }
+    const Bitmap& BmpImage() const { return *mBmpImage; }
     void SetBmpImage(const Bitmap& picture);
     // Tiled behind the controls; owned by the caller, never freed here.
     void SetBackground(const QPixmap* background);
@@ -82,7 +84,9 @@ protected:
 private:
     SpinEdit* NewSpinEdit(QGroupBox* box, const QString& name, QPoint at, int value);
 
-    Bitmap mBmpImage;
+    // Shared with the preview and with a run on the worker, never changed:
+    // OK puts a new picture in its place.
+    std::shared_ptr<const Bitmap> mBmpImage;
     const QPixmap* mBackground = nullptr;
     int mAspectPercent = 0;
 

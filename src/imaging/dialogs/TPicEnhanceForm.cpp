@@ -53,9 +53,10 @@ QLabel* NewLabel(QWidget* parent, const QString& text, QPoint at) {
 TPicEnhanceForm::TPicEnhanceForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      mSourceCopy(std::make_shared<const Bitmap>()), mPanel1(new QFrame(this)),
-      mImage1(new PictureView(mPanel1)), mImgFuncCbo(new QComboBox(this)),
-      mSpinEdit1(new SpinEdit(1, 255, 1, this)), mJob(new BackgroundJob(this)) {
+      mPictureBitmap(std::make_shared<const Bitmap>()), mSourceCopy(mPictureBitmap),
+      mWorkBitmap(mPictureBitmap), mPanel1(new QFrame(this)), mImage1(new PictureView(mPanel1)),
+      mImgFuncCbo(new QComboBox(this)), mSpinEdit1(new SpinEdit(1, 255, 1, this)),
+      mJob(new BackgroundJob(this)) {
     setObjectName(QStringLiteral("PicEnhanceForm"));
     setWindowTitle(QStringLiteral("Image enhancements"));
     QFont small = font();
@@ -116,9 +117,9 @@ TPicEnhanceForm::TPicEnhanceForm(QWidget* parent)
 TPicEnhanceForm::~TPicEnhanceForm() = default;
 
 void TPicEnhanceForm::SetPicture(const Bitmap& graphic) {
-    mPictureBitmap = graphic;
-    mRecordedHeight = mPictureBitmap.Height();
-    mRecordedWidth = mPictureBitmap.Width();
+    mPictureBitmap = std::make_shared<const Bitmap>(graphic);
+    mRecordedHeight = mPictureBitmap->Height();
+    mRecordedWidth = mPictureBitmap->Width();
 }
 
 void TPicEnhanceForm::showEvent(QShowEvent* event) {
@@ -129,13 +130,9 @@ void TPicEnhanceForm::showEvent(QShowEvent* event) {
 }
 
 void TPicEnhanceForm::FormShow() {
-    ShowPreview(mPictureBitmap);
-    mSourceCopy = std::make_shared<const Bitmap>(mPictureBitmap);
+    mImage1->SetPicture(mPictureBitmap);
+    mSourceCopy = mPictureBitmap;
     mWorkBitmap = mPictureBitmap;
-}
-
-void TPicEnhanceForm::ShowPreview(const Bitmap& picture) {
-    mImage1->SetPicture(picture);
 }
 
 int TPicEnhanceForm::SelectedFunction() const {
@@ -153,8 +150,8 @@ void TPicEnhanceForm::SpeedButton2Click() {
     }
     const int index = SelectedFunction();
     if (index < 0 || index >= kEnhancementCount) {
-        mWorkBitmap = *mSourceCopy;
-        ShowPreview(mWorkBitmap);
+        mWorkBitmap = mSourceCopy;
+        mImage1->SetPicture(mWorkBitmap);
         return;
     }
     const int factor = mSpinEdit1->Value();
@@ -162,13 +159,14 @@ void TPicEnhanceForm::SpeedButton2Click() {
     mJob->Start(
         QStringLiteral("Previewing %1...").arg(EffectName(index)),
         [source = mSourceCopy, result, index, factor] {
-            Bitmap sourceCopy = *source;
+            // Solarize and Posterize may read the picture they write, so one
+            // copy serves every entry.
             *result = *source;
-            RunEnhancement(index, factor, sourceCopy, *result);
+            RunEnhancement(index, factor, *result, *result);
         },
         [this, result] {
-            mWorkBitmap = std::move(*result);
-            ShowPreview(mWorkBitmap);
+            mWorkBitmap = result;
+            mImage1->SetPicture(mWorkBitmap);
         });
 }
 
@@ -176,11 +174,9 @@ void TPicEnhanceForm::SpeedButton1Click() {
     if (Busy()) {
         return;
     }
-    // The dialog is closing: the last preview itself becomes the picture.
-    mPictureBitmap = std::move(mWorkBitmap);
-    mWorkBitmap = Bitmap();
-    mRecordedHeight = mPictureBitmap.Height();
-    mRecordedWidth = mPictureBitmap.Width();
+    mPictureBitmap = mWorkBitmap;
+    mRecordedHeight = mPictureBitmap->Height();
+    mRecordedWidth = mPictureBitmap->Width();
     done(mrYes);
 }
 

@@ -38,12 +38,12 @@ public:
     // Copies the picture and records its size. Called before the dialog shows.
     void SetPicture(const Bitmap& graphic);
     // The picture; after "to Image", the last preview.
-    const Bitmap& GetPicture() const { return mPictureBitmap; }
+    const Bitmap& GetPicture() const { return *mPictureBitmap; }
 
     // The entry whose text the list shows, or -1 (nothing chosen, or typed text).
     int SelectedFunction() const;
     // The latest preview result.
-    const Bitmap& WorkBitmap() const { return mWorkBitmap; }
+    const Bitmap& WorkBitmap() const { return *mWorkBitmap; }
     // While a preview is being computed; the buttons wait for it.
     bool Busy() const;
     BackgroundJob* Job() const { return mJob; }
@@ -70,12 +70,13 @@ protected:
 
 private:
     void FormShow();
-    void ShowPreview(const Bitmap& picture);
 
-    Bitmap mPictureBitmap;
-    // Shared with the runs on the worker, which only read it.
+    // The pictures never change once made, so the copies the dialog is
+    // described with are shared: with each other, with the preview and with
+    // the run on the worker, which only reads them.
+    std::shared_ptr<const Bitmap> mPictureBitmap;
     std::shared_ptr<const Bitmap> mSourceCopy;
-    Bitmap mWorkBitmap;
+    std::shared_ptr<const Bitmap> mWorkBitmap;
     int mRecordedWidth = 0;
     int mRecordedHeight = 0;
 

@@ -384,4 +384,15 @@ void ResampleBitmap(Bitmap& source, Bitmap& destination, FilterKernel kernel, fl
     });
 }
 
+void ResampleBitmap(const Bitmap& source, Bitmap& destination, FilterKernel kernel, float support,
+                    ResamplePath path, int threads) {
+    if (source.Format() != PixelFormat::Bit24) {
+        Bitmap converted(source);
+        ResampleBitmap(converted, destination, kernel, support, path, threads);
+        return;
+    }
+    // Bringing a 24-bit bitmap to 24 bits changes nothing, so it is only read.
+    ResampleBitmap(const_cast<Bitmap&>(source), destination, kernel, support, path, threads);
+}
+
 } // namespace pixmoth

@@ -70,5 +70,9 @@ const char* ResamplePathName(ResamplePath path);
 // timing; 0 chooses by size and cores.
 void ResampleBitmap(Bitmap& source, Bitmap& destination, FilterKernel kernel, float support,
                     ResamplePath path = ResamplePath::Auto, int threads = 0);
+// The same for a source that must stay as it is (shared with another thread,
+// say): a 24-bit source is only read, any other is converted on a copy.
+void ResampleBitmap(const Bitmap& source, Bitmap& destination, FilterKernel kernel, float support,
+                    ResamplePath path = ResamplePath::Auto, int threads = 0);
 
 } // namespace pixmoth

@@ -415,6 +415,17 @@ TEST(ResampleBitmap, EightBitSourcesComeOutAsTheir24BitEquivalent) {
     EXPECT_EQ(destination.Format(), PixelFormat::Bit24);
     EXPECT_TRUE(SamePicture(eightBit, as24)) << "the source lost pixels";
     EXPECT_TRUE(SamePicture(destination, Resampled(as24, 29, 5, Filter("Mitchell"))));
+    // A source that must stay as it is gives the same picture and keeps its format.
+    const Bitmap& constant = as24;
+    const Bitmap kept8(13, 11, PixelFormat::Bit8);
+    for (const Bitmap* source : {&constant, &kept8}) {
+        Bitmap again(29, 5);
+        ResampleBitmap(*source, again, MitchellFilter, 2.0f);
+        Bitmap source24(*source);
+        source24.To24Bit();
+        EXPECT_TRUE(SamePicture(again, Resampled(source24, 29, 5, Filter("Mitchell"))));
+    }
+    EXPECT_EQ(kept8.Format(), PixelFormat::Bit8);
 }
 
 TEST(ResampleBitmap, SourceAndDestinationMayBeTheSameBitmap) {
