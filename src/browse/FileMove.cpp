@@ -307,4 +307,12 @@ std::string MoveIntoFolder(const std::string& source, const std::string& folderP
     return error == 0 ? std::string() : Reason(error);
 }
 
+std::string MoveFailuresText(const std::string& folder, const std::vector<MoveFailure>& failures) {
+    std::string text = "These files could not be moved to " + folder + ":\n";
+    for (const MoveFailure& failure : failures) {
+        text += "\n" + failure.path + ": " + failure.reason;
+    }
+    return text;
+}
+
 } // namespace pixmoth

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace pixmoth {
 
@@ -31,5 +32,15 @@ using MoveProgress = std::function<bool(std::uint64_t copied, std::uint64_t tota
 // why not, in words for a message: "a file of that name is already there".
 std::string MoveIntoFolder(const std::string& source, const std::string& folder,
                            const MoveProgress& progress = {});
+
+// A file that could not be moved, and why.
+struct MoveFailure {
+    std::string path;
+    std::string reason;
+};
+
+// The one message for every file of a move that could not be moved:
+// "These files could not be moved to FOLDER:" and a line "PATH: reason" each.
+std::string MoveFailuresText(const std::string& folder, const std::vector<MoveFailure>& failures);
 
 } // namespace pixmoth

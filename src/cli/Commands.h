@@ -67,4 +67,10 @@ extern const char* const kThumbsUsage;
 // the toolkit the renderer is empty and metafiles get blank thumbnails.
 void WithMetafileRenderer(const std::function<void(const WmfRenderer&)>& body);
 
+// Moves files into a folder as a drop on a folder of the directory tree does:
+// never replacing a file there; the files that cannot be moved are listed in
+// the error, after the others were moved. --time times the moves.
+void MoveCommand(const CommandLine& line, Stopwatch& stopwatch);
+extern const char* const kMoveUsage;
+
 } // namespace pixmoth::cli

@@ -30,6 +30,7 @@ const std::vector<Command>& AllCommands() {
          ResampleCommand},
         {"ini", kIniUsage, {}, {}, IniCommand},
         {"isa", "pixmoth-cli isa", {}, {}, IsaCommand},
+        {"move", kMoveUsage, {}, {}, MoveCommand},
         {"shot", kShotUsage, {"rect"}, {}, ShotCommand},
         {"thumbs", kThumbsUsage, {"out"}, {}, ThumbsCommand},
     };
