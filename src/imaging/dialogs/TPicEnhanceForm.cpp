@@ -148,6 +148,7 @@ void TPicEnhanceForm::SpeedButton2Click() {
     if (Busy()) {
         return;
     }
+    mToImageWhenDone = false;
     const int index = SelectedFunction();
     if (index < 0 || index >= kEnhancementCount) {
         mWorkBitmap = mSourceCopy;
@@ -167,11 +168,16 @@ void TPicEnhanceForm::SpeedButton2Click() {
         [this, result] {
             mWorkBitmap = result;
             mImage1->SetPicture(mWorkBitmap);
+            if (mToImageWhenDone) {
+                SpeedButton1Click();
+            }
         });
 }
 
 void TPicEnhanceForm::SpeedButton1Click() {
     if (Busy()) {
+        // Pressed right after Preview: the preview being made is handed back.
+        mToImageWhenDone = true;
         return;
     }
     mPictureBitmap = mWorkBitmap;

@@ -44,7 +44,8 @@ public:
     int SelectedFunction() const;
     // The latest preview result.
     const Bitmap& WorkBitmap() const { return *mWorkBitmap; }
-    // While a preview is being computed; the buttons wait for it.
+    // While a preview is being computed. Preview waits for it; "to Image"
+    // hands it back once it is complete.
     bool Busy() const;
     BackgroundJob* Job() const { return mJob; }
 
@@ -77,6 +78,7 @@ private:
     std::shared_ptr<const Bitmap> mPictureBitmap;
     std::shared_ptr<const Bitmap> mSourceCopy;
     std::shared_ptr<const Bitmap> mWorkBitmap;
+    bool mToImageWhenDone = false;
     int mRecordedWidth = 0;
     int mRecordedHeight = 0;
 

@@ -178,6 +178,15 @@ private slots:
         Click(dialog.SpeedButton1());
         QCOMPARE(dialog.result(), TPicEnhanceForm::mrYes);
         QVERIFY(SamePixels(dialog.GetPicture(), preview));
+        // "to Image" right after Preview hands back that preview once made.
+        TPicEnhanceForm& quick = Open(picture);
+        Choose(quick, QStringLiteral("Darken"), QStringLiteral("9"));
+        QTest::mouseClick(quick.SpeedButton2(), Qt::LeftButton);
+        QTest::mouseClick(quick.SpeedButton1(), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents();
+        QTRY_COMPARE(quick.result(), TPicEnhanceForm::mrYes);
+        QVERIFY(!SamePixels(quick.GetPicture(), picture));
+        QVERIFY(SamePixels(quick.GetPicture(), quick.WorkBitmap()));
     }
 
     // A failing effect is reported; the preview and the picture handed back
