@@ -1,5 +1,8 @@
 #include "settings/IniDocument.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "imaging/bitmap/Error.h"
 
 namespace pixmoth {
@@ -132,64 +135,59 @@ std::string CutValue(std::string value, std::size_t limit) {
 
 } // namespace
 
-IniDocument::IniDocument(std::string_view text) {
-    if (text.substr(0, kBom.size()) == kBom) {
-        mBom = kBom;
-        text.remove_prefix(kBom.size());
+IniDocument::IniDocument(std::string text) : mText(std::move(text)) {
+    if (std::string_view(mText).substr(0, kBom.size()) == kBom) {
+        mStart = kBom.size();
     }
-    bool endSeen = false;
-    while (!text.empty()) {
-        const std::size_t newline = text.find('\n');
-        Line line;
-        if (newline == std::string_view::npos) {
-            line.text = text;
-            text = {};
-        } else {
-            const bool crlf = newline > 0 && text[newline - 1] == '\r';
-            line.text = text.substr(0, crlf ? newline - 1 : newline);
-            line.end = crlf ? "\r\n" : "\n";
-            text.remove_prefix(newline + 1);
-            if (!endSeen) {
-                mLineEnd = line.end;
-                endSeen = true;
-            }
-        }
-        mLines.push_back(std::move(line));
+    // New lines take the end of the file's first line.
+    const std::size_t newline = mText.find('\n', mStart);
+    if (newline != std::string::npos && newline > mStart && mText[newline - 1] == '\r') {
+        mLineEnd = "\r\n";
     }
 }
 
-std::string IniDocument::Text() const {
-    std::string text = mBom;
-    for (const Line& line : mLines) {
-        text += line.text;
-        text += line.end;
+IniDocument::Line IniDocument::LineAt(std::size_t begin) const {
+    const std::size_t newline = mText.find('\n', begin);
+    if (newline == std::string::npos) {
+        return {begin, mText.size(), mText.size()};
     }
-    return text;
+    const bool crlf = newline > begin && mText[newline - 1] == '\r';
+    return {begin, crlf ? newline - 1 : newline, newline + 1};
+}
+
+std::string_view IniDocument::TextOf(const Line& line) const {
+    return std::string_view(mText).substr(line.begin, line.end - line.begin);
 }
 
 std::optional<IniDocument::SectionSpan> IniDocument::FindSection(std::string_view name) const {
     name = Trim(name);
-    for (std::size_t i = 0; i < mLines.size(); ++i) {
-        const ParsedLine parsed = ParseLine(mLines[i].text);
+    for (std::size_t at = mStart; at < mText.size();) {
+        const Line line = LineAt(at);
+        at = line.next;
+        const ParsedLine parsed = ParseLine(TextOf(line));
         if (parsed.kind == ParsedLine::Kind::Section && SameName(parsed.name, name)) {
-            std::size_t end = i + 1;
-            while (end < mLines.size() &&
-                   ParseLine(mLines[end].text).kind != ParsedLine::Kind::Section) {
-                ++end;
+            while (at < mText.size()) {
+                const Line next = LineAt(at);
+                if (ParseLine(TextOf(next)).kind == ParsedLine::Kind::Section) {
+                    break;
+                }
+                at = next.next;
             }
-            return SectionSpan{i, end};
+            return SectionSpan{line, at};
         }
     }
     return std::nullopt;
 }
 
-std::optional<std::size_t> IniDocument::FindKey(const SectionSpan& span,
-                                                std::string_view key) const {
+std::optional<IniDocument::Line> IniDocument::FindKey(const SectionSpan& span,
+                                                      std::string_view key) const {
     key = Trim(key);
-    for (std::size_t i = span.header + 1; i < span.end; ++i) {
-        const ParsedLine parsed = ParseLine(mLines[i].text);
+    for (std::size_t at = span.header.next; at < span.end;) {
+        const Line line = LineAt(at);
+        at = line.next;
+        const ParsedLine parsed = ParseLine(TextOf(line));
         if (parsed.kind == ParsedLine::Kind::Key && SameName(parsed.name, key)) {
-            return i;
+            return line;
         }
     }
     return std::nullopt;
@@ -207,8 +205,8 @@ std::optional<std::string> IniDocument::Find(std::string_view section, std::stri
     if (!line) {
         return std::nullopt;
     }
-    const std::string& text = mLines[*line].text;
-    return DecodeValue(std::string_view(text).substr(ParseLine(text).valueStart));
+    const std::string_view text = TextOf(*line);
+    return DecodeValue(text.substr(ParseLine(text).valueStart));
 }
 
 std::string IniDocument::ReadString(std::string_view section, std::string_view key,
@@ -226,13 +224,13 @@ std::int32_t IniDocument::ReadInteger(std::string_view section, std::string_view
     return ParseIniInteger(CutValue(*value, kMaxValueLength)).value_or(fallback);
 }
 
-void IniDocument::InsertLine(std::size_t at, std::string text) {
+void IniDocument::InsertLine(std::size_t at, std::string_view text) {
     // The line before may be the file's last one, without a line end yet.
-    if (at > 0 && mLines[at - 1].end.empty()) {
-        mLines[at - 1].end = mLineEnd;
+    if (at == mText.size() && at > mStart && mText.back() != '\n') {
+        mText += mLineEnd;
+        at = mText.size();
     }
-    mLines.insert(mLines.begin() + static_cast<std::ptrdiff_t>(at),
-                  Line{std::move(text), mLineEnd});
+    mText.insert(at, Joined(text, mLineEnd, ""));
 }
 
 void IniDocument::WriteString(std::string_view section, std::string_view key,
@@ -243,26 +241,35 @@ void IniDocument::WriteString(std::string_view section, std::string_view key,
     const std::string stored = EncodeValue(value);
     const auto span = FindSection(sectionName);
     if (!span) {
-        if (!mLines.empty() && !Trim(mLines.back().text).empty()) {
-            InsertLine(mLines.size(), "");
+        // A blank line before the new section, unless the last line is blank.
+        if (mText.size() > mStart) {
+            const std::size_t lastEnd = mText.back() == '\n' ? mText.size() - 1 : mText.size();
+            const std::size_t newline =
+                lastEnd > mStart ? mText.rfind('\n', lastEnd - 1) : std::string::npos;
+            const std::size_t lastBegin =
+                newline == std::string::npos || newline < mStart ? mStart : newline + 1;
+            if (!Trim(TextOf(LineAt(lastBegin))).empty()) {
+                InsertLine(mText.size(), "");
+            }
         }
-        InsertLine(mLines.size(), Joined("[", sectionName, "]"));
-        InsertLine(mLines.size(), Joined(keyName, "=", stored));
+        InsertLine(mText.size(), Joined("[", sectionName, "]"));
+        InsertLine(mText.size(), Joined(keyName, "=", stored));
         return;
     }
     if (const auto line = FindKey(*span, keyName)) {
-        std::string& text = mLines[*line].text;
-        text.resize(ParseLine(text).valueStart);
-        text += stored;
+        const std::size_t valueStart = line->begin + ParseLine(TextOf(*line)).valueStart;
+        mText.replace(valueStart, line->end - valueStart, stored);
         return;
     }
-    std::size_t after = span->header;
-    for (std::size_t i = span->header + 1; i < span->end; ++i) {
-        if (ParseLine(mLines[i].text).kind == ParsedLine::Kind::Key) {
-            after = i;
+    Line after = span->header;
+    for (std::size_t at = span->header.next; at < span->end;) {
+        const Line line = LineAt(at);
+        at = line.next;
+        if (ParseLine(TextOf(line)).kind == ParsedLine::Kind::Key) {
+            after = line;
         }
     }
-    InsertLine(after + 1, Joined(keyName, "=", stored));
+    InsertLine(after.next, Joined(keyName, "=", stored));
 }
 
 void IniDocument::CheckEntry(std::string_view section, std::string_view key,
@@ -295,19 +302,28 @@ bool IniDocument::DeleteKey(std::string_view section, std::string_view key) {
     if (!span) {
         return false;
     }
-    bool deleted = false;
-    std::size_t end = span->end;
-    for (std::size_t i = span->header + 1; i < end;) {
-        const ParsedLine parsed = ParseLine(mLines[i].text);
-        if (parsed.kind == ParsedLine::Kind::Key && SameName(parsed.name, Trim(key))) {
-            mLines.erase(mLines.begin() + static_cast<std::ptrdiff_t>(i));
-            --end;
-            deleted = true;
-        } else {
-            ++i;
+    // One pass that moves the kept lines down over the deleted ones.
+    const std::string_view name = Trim(key);
+    std::size_t kept = span->header.next;
+    for (std::size_t at = span->header.next; at < span->end;) {
+        const Line line = LineAt(at);
+        at = line.next;
+        const ParsedLine parsed = ParseLine(TextOf(line));
+        if (parsed.kind == ParsedLine::Kind::Key && SameName(parsed.name, name)) {
+            continue;
         }
+        if (kept != line.begin) {
+            std::copy(mText.begin() + static_cast<std::ptrdiff_t>(line.begin),
+                      mText.begin() + static_cast<std::ptrdiff_t>(line.next),
+                      mText.begin() + static_cast<std::ptrdiff_t>(kept));
+        }
+        kept += line.next - line.begin;
     }
-    return deleted;
+    if (kept == span->end) {
+        return false;
+    }
+    mText.erase(kept, span->end - kept);
+    return true;
 }
 
 std::optional<std::int32_t> ParseIniInteger(std::string_view text) {

@@ -40,16 +40,24 @@ namespace pixmoth {
 // - Names that cannot be stored so that they read back (empty, a section with
 //   "]", a key with "=" or starting with "[" or ";"), and values or names with
 //   a line break, are refused with an Error: they would corrupt the file.
+//
+// The document keeps the file's text as it came, in one string, and finds
+// lines by scanning it: every operation is linear in the file's size and
+// holds no per-line data, so a file of millions of short lines costs no more
+// memory than its own size.
 class IniDocument {
 public:
     // A string value is cut to this many bytes when read (a 2048-byte buffer
     // with its terminator), backing off so a UTF-8 character is not split.
     static constexpr std::size_t kMaxValueLength = 2047;
 
-    explicit IniDocument(std::string_view text = {});
+    IniDocument() = default;
+    explicit IniDocument(std::string text);
+    explicit IniDocument(std::string_view text) : IniDocument(std::string(text)) {}
+    explicit IniDocument(const char* text) : IniDocument(std::string(text)) {}
 
     // The whole file as it would be written.
-    std::string Text() const;
+    const std::string& Text() const { return mText; }
 
     // The stored value, quotes removed, not cut; none when the key is missing.
     std::optional<std::string> Find(std::string_view section, std::string_view key) const;
@@ -73,22 +81,28 @@ public:
     static void CheckEntry(std::string_view section, std::string_view key, std::string_view value);
 
 private:
+    // Offsets into mText of one line: its text is [begin, end), its line end
+    // (if any) runs to `next`, where the following line begins.
     struct Line {
-        std::string text; // without its line end
-        std::string end;  // "\n", "\r\n", or "" for a last line without one
+        std::size_t begin;
+        std::size_t end;
+        std::size_t next;
     };
     struct SectionSpan {
-        std::size_t header;
-        std::size_t end; // one past its last line
+        Line header;
+        std::size_t end; // where the next section's header (or the text) begins
     };
 
+    Line LineAt(std::size_t begin) const;
+    std::string_view TextOf(const Line& line) const;
     std::optional<SectionSpan> FindSection(std::string_view name) const;
-    std::optional<std::size_t> FindKey(const SectionSpan& span, std::string_view key) const;
-    void InsertLine(std::size_t at, std::string text);
+    std::optional<Line> FindKey(const SectionSpan& span, std::string_view key) const;
+    // Inserts a line at `at` (a line's start or the end of the text).
+    void InsertLine(std::size_t at, std::string_view text);
 
-    std::string mBom;
+    std::string mText;
+    std::size_t mStart = 0; // after the byte order mark
     std::string mLineEnd = "\n";
-    std::vector<Line> mLines;
 };
 
 // An integer as the settings reader accepts it: an optional sign, then decimal

@@ -12,6 +12,7 @@
 #include "imaging/bitmap/Error.h"
 #include "imaging/codecs/FileIO.h"
 #include "settings/IniDocument.h"
+#include "settings/SettingsLock.h"
 
 namespace pixmoth {
 
@@ -47,8 +48,7 @@ std::string DirectoryOf(const std::string& path) {
 // The file's text, or none when it cannot be read.
 std::optional<std::string> ReadText(const std::string& file) {
     try {
-        const std::vector<std::uint8_t> bytes = ReadFileBytes(file);
-        return std::string(bytes.begin(), bytes.end());
+        return ReadFileText(file);
     } catch (const Error&) {
         return std::nullopt;
     }
@@ -58,10 +58,12 @@ IniDocument OpenForReading(const std::string& file) {
     if (!Exists(file)) {
         EnsureIniFile(file);
     }
+    const SettingsLock lock(file, SettingsLock::Mode::Shared);
     return IniDocument(ReadText(file).value_or(std::string()));
 }
 
-// Reads the file, writes the one key and writes the file back in one piece.
+// Reads the file, writes the one key and writes the file back in one piece,
+// all under the lock, so that a concurrent write is never lost.
 // `moveToEnd` deletes the key first, so it ends up once, at its section's end.
 void WriteKey(const std::string& file, const std::string& section, const std::string& key,
               const std::string& value, bool moveToEnd) {
@@ -71,17 +73,18 @@ void WriteKey(const std::string& file, const std::string& section, const std::st
         EnsureIniFile(file);
     }
     const std::string failure = "Unable to write to " + file;
+    const SettingsLock lock(file, SettingsLock::Mode::Exclusive);
     // A file we cannot read (or that vanished) must not be replaced by our one key.
-    const std::optional<std::string> text = ReadText(file);
+    std::optional<std::string> text = ReadText(file);
     if (!text) {
         throw Error(failure);
     }
-    IniDocument document(*text);
+    IniDocument document(std::move(*text));
     if (moveToEnd) {
         document.DeleteKey(section, key);
     }
     document.WriteString(section, key, value);
-    const std::string result = document.Text();
+    const std::string& result = document.Text();
     try {
         WriteFileAtomically(file, reinterpret_cast<const std::uint8_t*>(result.data()),
                             result.size());

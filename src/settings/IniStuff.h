@@ -11,8 +11,11 @@
 //
 // A file that does not exist is created first (EnsureIniFile). Reading a file
 // that cannot be read gives the default. Writing goes through a temporary file
-// renamed over the old one, so a failed write never leaves a damaged file; a
-// file that exists but cannot be read is never overwritten. Any write failure
+// renamed over the old one (WriteFileAtomically), so a failed write never
+// leaves a damaged file; a file that exists but cannot be read is never
+// overwritten. Each write holds a lock from its read to its rename
+// (SettingsLock), so copies of the program writing at once lose no update.
+// Every call takes time linear in the file's size. Any write failure
 // raises an Error "Unable to write to " + path. An entry IniDocument refuses
 // (a name that cannot be stored, a value with a line break) raises its Error
 // before the file is touched.

@@ -1,11 +1,14 @@
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include "ChildProcess.h"
 #include "TempDir.h"
 #include "imaging/bitmap/Error.h"
 #include "settings/IniStuff.h"
@@ -132,6 +135,108 @@ TEST(IniStuff, AReadOnlyDirectoryIsReportedAndReadsGiveDefaults) {
         GTEST_SKIP() << "running with the right to write anywhere";
     }
     ExpectUncreatableFile(temp / "x.ini");
+}
+
+// Appended: GCC 12 warns wrongly (-Wrestrict) about "k" + std::to_string(n).
+std::string Numbered(const char* prefix, int n) {
+    std::string name = prefix;
+    name += std::to_string(n);
+    return name;
+}
+
+// Writer `who` of several at once: integers and strings on keys of its own.
+void WriteManyKeys(const std::string& file, int who, int count) {
+    const std::string section = Numbered("writer ", who);
+    for (int i = 0; i < count; ++i) {
+        if (i % 2 == 0) {
+            IniWriteInteger(file, section, Numbered("k", i), i * 7);
+        } else {
+            IniWriteString(file, section, Numbered("k", i), std::to_string(i * 7));
+        }
+    }
+}
+
+void ExpectEveryKey(const std::string& file, int writers, int count) {
+    for (int who = 0; who < writers; ++who) {
+        for (int i = 0; i < count; ++i) {
+            EXPECT_EQ(IniReadInteger(file, Numbered("writer ", who), Numbered("k", i), -1), i * 7)
+                << "writer " << who << " key " << i;
+        }
+    }
+}
+
+TEST(IniStuff, ProcessesWritingAtOnceLoseNoUpdateAndReadersSeeWholeFiles) {
+    constexpr int kWriters = 2;
+    constexpr int kKeys = 40;
+    TempDir temp;
+    const std::string file = temp / "Pixmoth.ini";
+    WriteTextFile(file, "[z]\nend=1\n");
+    std::vector<pid_t> children;
+    for (int who = 0; who < kWriters; ++who) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            WriteManyKeys(file, who, kKeys);
+            ::_exit(0);
+        }
+        children.push_back(child);
+    }
+    // Reads while they write: the last line of the file must always be there.
+    int reads = 0;
+    int running = kWriters;
+    while (running > 0) {
+        EXPECT_EQ(IniReadString(file, "z", "end", "half a file"), "1");
+        ++reads;
+        running = 0;
+        for (const pid_t child : children) {
+            running += ::waitpid(child, nullptr, WNOHANG) == 0 ? 1 : 0;
+        }
+    }
+    ExpectEveryKey(file, kWriters, kKeys);
+    EXPECT_EQ(Entries(temp.Path()), std::vector<std::string>{"Pixmoth.ini"});
+    EXPECT_GT(reads, 1);
+}
+
+TEST(IniStuff, ThreadsWritingAtOnceLoseNoUpdate) {
+    constexpr int kWriters = 4;
+    constexpr int kKeys = 16;
+    TempDir temp;
+    const std::string file = temp / "Pixmoth.ini";
+    std::vector<std::thread> threads;
+    for (int who = 0; who < kWriters; ++who) {
+        threads.emplace_back([&file, who] { WriteManyKeys(file, who, kKeys); });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    ExpectEveryKey(file, kWriters, kKeys);
+}
+
+TEST(IniStuff, AnOrdinaryUserCannotReplaceAReadOnlySettingsFile) {
+    TempDir temp;
+    ASSERT_EQ(::chmod(temp.Path().c_str(), 0777), 0);
+    const std::string file = temp / "Pixmoth.ini";
+    WriteTextFile(file, "[Bounds]\nLeft=3\n");
+    ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+    const test::ChildReport report = test::RunInChild([&]() -> std::string {
+        if (std::string reason = test::BecomeOrdinaryUser(); !reason.empty()) {
+            return reason;
+        }
+        if (IniReadInteger(file, "Bounds", "Left", 10) != 3) {
+            return "the file could not be read";
+        }
+        try {
+            IniWriteInteger(file, "Bounds", "Left", 4);
+        } catch (const Error& e) {
+            return e.what() == "Unable to write to " + file ? "" : e.what();
+        }
+        return "the write succeeded";
+    });
+    if (report.Skipped()) {
+        GTEST_SKIP() << report.text;
+    }
+    EXPECT_EQ(report.text, "");
+    EXPECT_EQ(ReadTextFile(file), "[Bounds]\nLeft=3\n");
+    EXPECT_EQ(Entries(temp.Path()), std::vector<std::string>{"Pixmoth.ini"});
 }
 
 } // namespace
