@@ -12,6 +12,7 @@
 #include "imaging/bitmap/Error.h"
 #include "imaging/codecs/ExifOrientation.h"
 #include "imaging/codecs/FileIO.h"
+#include "imaging/codecs/InputFile.h"
 
 namespace pixmoth {
 
@@ -29,6 +30,17 @@ constexpr long kWorkMemoryBytes = 1L << 30;
 constexpr int kMaxScans = 500;
 // Rows handed to libjpeg per call; more rows per call mean fewer calls.
 constexpr int kRowsPerCall = 16;
+// Huffman-coded data spends at least one bit on every 8 x 8 block of every
+// component, so no JPEG file holds more than 512 pixels per byte (a grey
+// picture; colour needs more). A file claiming far more pixels than its bytes
+// can describe is a small file that would cost seconds and gigabytes to
+// decode into grey: refused beyond 2,000 pixels a byte, which leaves room for
+// arithmetic coding and for pictures whose lower part is missing.
+constexpr std::uint64_t kMaxPixelsPerByte = 2000;
+// The header is read from files in pieces of this size, before the rest.
+constexpr std::size_t kHeaderChunk = 64 * 1024;
+// Larger files are refused before anything is read.
+constexpr std::uint64_t kMaxJpegFileBytes = std::uint64_t{2} << 30;
 
 // libjpeg reports a fatal error through a callback that must not return. It
 // jumps back into Guarded, which turns the error into a return value; the C++
@@ -139,6 +151,97 @@ std::size_t WholeSegmentsLength(const std::uint8_t* data, std::size_t size) {
     return size;
 }
 
+// Where libjpeg's bytes come from. Once they run out it gets an end marker (as
+// from jpeg_mem_src) and `exhausted` is set, so the decoder can stop at once
+// instead of decoding the rest of a large picture from nothing.
+struct Source {
+    jpeg_source_mgr base; // first: libjpeg only knows the pointer to this
+    bool exhausted;
+    // File sources: the file and all bytes read from it so far.
+    InputFile* file;
+    std::vector<std::uint8_t>* bytes;
+};
+
+Source& SourceOf(j_decompress_ptr info) {
+    return *reinterpret_cast<Source*>(info->src);
+}
+
+void InitSource(j_decompress_ptr) {}
+void TermSource(j_decompress_ptr) {}
+
+boolean SupplyEndMarker(j_decompress_ptr info) {
+    static const JOCTET kEnd[] = {0xFF, JPEG_EOI};
+    SourceOf(info).exhausted = true;
+    WARNMS(info, JWRN_JPEG_EOF);
+    info->src->next_input_byte = kEnd;
+    info->src->bytes_in_buffer = sizeof kEnd;
+    return TRUE;
+}
+
+// Reads the next piece of the file onto the bytes read so far. A read error
+// throws through libjpeg, which holds nothing to free at that point.
+boolean FillFromFile(j_decompress_ptr info) {
+    Source& source = SourceOf(info);
+    std::vector<std::uint8_t>& bytes = *source.bytes;
+    const std::size_t had = bytes.size();
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kHeaderChunk, source.file->Size() - had));
+    std::size_t got = 0;
+    if (want > 0) {
+        bytes.resize(had + want);
+        got = source.file->ReadAt(had, bytes.data() + had, want);
+        bytes.resize(had + got);
+    }
+    if (got == 0) {
+        return SupplyEndMarker(info);
+    }
+    info->src->next_input_byte = bytes.data() + had;
+    info->src->bytes_in_buffer = got;
+    return TRUE;
+}
+
+void SkipInput(j_decompress_ptr info, long count) {
+    jpeg_source_mgr& source = *info->src;
+    while (count > static_cast<long>(source.bytes_in_buffer)) {
+        count -= static_cast<long>(source.bytes_in_buffer);
+        source.bytes_in_buffer = 0;
+        (*source.fill_input_buffer)(info);
+        if (SourceOf(info).exhausted) {
+            return;
+        }
+    }
+    if (count > 0) {
+        source.next_input_byte += count;
+        source.bytes_in_buffer -= static_cast<std::size_t>(count);
+    }
+}
+
+Source NewSource(boolean (*fill)(j_decompress_ptr)) {
+    Source source{};
+    source.base.init_source = InitSource;
+    source.base.fill_input_buffer = fill;
+    source.base.skip_input_data = SkipInput;
+    source.base.resync_to_restart = jpeg_resync_to_restart;
+    source.base.term_source = TermSource;
+    return source;
+}
+
+// The data, cut back to whole segments (see WholeSegmentsLength).
+Source MemorySource(const std::uint8_t* data, std::size_t size) {
+    Source source = NewSource(SupplyEndMarker);
+    source.base.next_input_byte = data;
+    source.base.bytes_in_buffer = WholeSegmentsLength(data, size);
+    return source;
+}
+
+// Reads the file piece by piece into `bytes`, as far as libjpeg asks.
+Source FileSource(InputFile& file, std::vector<std::uint8_t>& bytes) {
+    Source source = NewSource(FillFromFile);
+    source.file = &file;
+    source.bytes = &bytes;
+    return source;
+}
+
 // A decompression object that is destroyed on every way out.
 class Decompressor {
 public:
@@ -172,21 +275,34 @@ private:
     jpeg_decompress_struct mInfo{};
 };
 
-// Reads the markers up to the first scan. With `limitPixels`, a picture larger
-// than kMaxJpegPixels is refused here, before libjpeg allocates anything for it.
-void ReadHeader(Decompressor& decompressor, const std::uint8_t* data, std::size_t size,
+// Reads the markers up to the first scan from `source`, whose file holds
+// `dataSize` bytes. With `limitPixels`, a picture larger than kMaxJpegPixels,
+// or than its data can describe, is refused here, before libjpeg allocates
+// anything for it.
+void ReadHeader(Decompressor& decompressor, Source& source, std::uint64_t dataSize,
                 bool limitPixels) {
     jpeg_decompress_struct& info = decompressor.Info();
+    info.src = &source.base;
     decompressor.Run([&] {
-        jpeg_mem_src(&info, data, static_cast<unsigned long>(WholeSegmentsLength(data, size)));
+        if (dataSize == 0) {
+            ERREXIT(&info, JERR_INPUT_EMPTY);
+        }
         jpeg_save_markers(&info, JPEG_APP0 + 1, 0xFFFF);
         jpeg_read_header(&info, TRUE);
     });
+    if (!limitPixels) {
+        return;
+    }
     const std::uint64_t pixels = std::uint64_t{info.image_width} * info.image_height;
-    if (limitPixels && pixels > kMaxJpegPixels) {
-        throw Error("The JPEG file claims a picture of " + std::to_string(info.image_width) +
-                    " x " + std::to_string(info.image_height) +
-                    " pixels, more than this program opens");
+    const std::string claim = "The JPEG file claims a picture of " +
+                              std::to_string(info.image_width) + " x " +
+                              std::to_string(info.image_height) + " pixels";
+    if (pixels > kMaxJpegPixels) {
+        throw Error(claim + ", more than this program opens");
+    }
+    if (pixels > kMaxPixelsPerByte * dataSize) {
+        throw Error(claim + " in only " + std::to_string(dataSize) +
+                    " bytes, more than JPEG data of that size can describe");
     }
 }
 
@@ -244,9 +360,10 @@ bool LargeEnough(const jpeg_decompress_struct& info, const ScaleTarget& target, 
 
 // Decodes at the scaling chosen by `target`, upright.
 Bitmap Decode(const std::uint8_t* data, std::size_t size, const ScaleTarget& target) {
+    Source source = MemorySource(data, size);
     Decompressor decompressor;
     jpeg_decompress_struct& info = decompressor.Info();
-    ReadHeader(decompressor, data, size, true);
+    ReadHeader(decompressor, source, size, true);
     const int orientation = OrientationOf(info);
 
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
@@ -279,9 +396,22 @@ Bitmap Decode(const std::uint8_t* data, std::size_t size, const ScaleTarget& tar
         cmykRows.resize(static_cast<std::size_t>(width) * 4 * kRowsPerCall);
     }
     std::uint8_t* const cmykBuffer = cmykRows.data();
+    // A single-scan file is decoded as it is read: once the data runs out, the
+    // rows still to come would only be grey, so decoding stops and the rest is
+    // filled below. When the source runs dry libjpeg still holds up to 64 bits
+    // of data, and a block takes at least 2 (its DC and end-of-block codes):
+    // up to 32 more MCUs. Those, the row group being put out and the one it
+    // waits for (upsampled chroma needs the rows below) are decoded first.
+    // Multi-scan files have read all their data before the first row, and any
+    // row may hold something.
+    const bool decodedAsRead = !jpeg_has_multiple_scans(&info);
+    const JDIMENSION mcusPerRow = std::max<JDIMENSION>(1, info.MCUs_per_row);
+    const JDIMENSION rowsAfterEnd = (2 + (32 + mcusPerRow - 1) / mcusPerRow) *
+                                    static_cast<JDIMENSION>(info.max_v_samp_factor) * DCTSIZE;
+    JDIMENSION stop = info.output_height;
     decompressor.Run([&] {
         JSAMPROW rows[kRowsPerCall];
-        while (info.output_scanline < info.output_height) {
+        while (info.output_scanline < stop) {
             const JDIMENSION first = info.output_scanline;
             const JDIMENSION count = std::min<JDIMENSION>(kRowsPerCall, info.output_height - first);
             for (JDIMENSION i = 0; i < count; ++i) {
@@ -294,6 +424,9 @@ Bitmap Decode(const std::uint8_t* data, std::size_t size, const ScaleTarget& tar
             }
             for (JDIMENSION i = 0; cmyk && i < done; ++i) {
                 CmykToBgr(rows[i], bits + (first + i) * stride, width, inverted);
+            }
+            if (decodedAsRead && source.exhausted && stop == info.output_height) {
+                stop = std::min(info.output_height, info.output_scanline + rowsAfterEnd);
             }
         }
     });
@@ -420,8 +553,9 @@ Bitmap DecodeJpegAtLeast(const std::uint8_t* data, std::size_t size, int minWidt
 }
 
 JpegSize ReadJpegSize(const std::uint8_t* data, std::size_t size) {
+    Source source = MemorySource(data, size);
     Decompressor decompressor;
-    ReadHeader(decompressor, data, size, false);
+    ReadHeader(decompressor, source, size, false);
     const jpeg_decompress_struct& info = decompressor.Info();
     JpegSize result{static_cast<int>(info.image_width), static_cast<int>(info.image_height)};
     if (OrientationOf(info) >= 5) {
@@ -430,9 +564,31 @@ JpegSize ReadJpegSize(const std::uint8_t* data, std::size_t size) {
     return result;
 }
 
+// The header is read first, straight from the file, and checked; only then is
+// the rest read, so a huge file that is no picture, or claims one it cannot
+// hold, fails at once.
 Bitmap LoadJpeg(const std::string& path) {
-    const std::vector<std::uint8_t> data = ReadFileBytes(path);
+    InputFile file(path);
+    if (file.Size() > kMaxJpegFileBytes) {
+        throw Error("File \"" + path + "\" is too large (" + std::to_string(file.Size()) +
+                    " bytes)");
+    }
+    std::vector<std::uint8_t> data;
     try {
+        try {
+            Source source = FileSource(file, data);
+            Decompressor decompressor;
+            ReadHeader(decompressor, source, file.Size(), true);
+        } catch (const Error&) {
+            // A file that ended inside its header fails below, as from memory,
+            // with the same message.
+            if (data.size() != file.Size()) {
+                throw;
+            }
+        }
+        const std::size_t head = data.size();
+        data.resize(static_cast<std::size_t>(file.Size()));
+        data.resize(head + file.ReadAt(head, data.data() + head, data.size() - head));
         return DecodeJpeg(data.data(), data.size());
     } catch (const Error& error) {
         throw Error("Cannot read JPEG file \"" + path + "\": " + error.what());

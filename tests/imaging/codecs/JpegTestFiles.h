@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,57 @@ inline std::vector<std::uint8_t> ExifPayload(bool bigEndian, unsigned orientatio
     }
     put32(0); // no next IFD
     return out;
+}
+
+// The message of the Error that `decode` throws ("" when it throws none).
+template <typename F>
+std::string ErrorText(F decode) {
+    try {
+        decode();
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+    return "";
+}
+
+// The marker segments from SOI up to and including the first SOS, and where the
+// scan data starts.
+struct Segment {
+    int marker;
+    std::size_t at;                 // offset of the 0xFF
+    std::vector<std::uint8_t> body; // without marker and length
+};
+inline std::vector<Segment> HeaderSegments(const std::vector<std::uint8_t>& file,
+                                           std::size_t* scanData = nullptr) {
+    std::vector<Segment> segments;
+    for (std::size_t at = 2; at + 4 <= file.size();) {
+        const int marker = file[at + 1];
+        const std::size_t length = file[at + 2] << 8 | file[at + 3];
+        segments.push_back(
+            {marker, at,
+             std::vector<std::uint8_t>(file.begin() + at + 4, file.begin() + at + 2 + length)});
+        at += 2 + length;
+        if (marker == 0xDA) {
+            if (scanData) {
+                *scanData = at;
+            }
+            break;
+        }
+    }
+    return segments;
+}
+
+// Rewrites the frame header's picture size.
+inline void PatchSize(std::vector<std::uint8_t>& file, int width, int height) {
+    for (const Segment& s : HeaderSegments(file)) {
+        if (s.marker >= 0xC0 && s.marker <= 0xCF && s.marker != 0xC4 && s.marker != 0xC8 &&
+            s.marker != 0xCC) {
+            file[s.at + 5] = std::uint8_t(height >> 8);
+            file[s.at + 6] = std::uint8_t(height);
+            file[s.at + 7] = std::uint8_t(width >> 8);
+            file[s.at + 8] = std::uint8_t(width);
+        }
+    }
 }
 
 } // namespace pixmoth::test
