@@ -61,7 +61,8 @@ void Until(const std::function<bool()>& done) {
             std::fprintf(stderr, "timed out\n");
             std::exit(1);
         }
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+        // Sleeps until something happens: a busy loop would take a core from the work.
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 }
 

@@ -68,8 +68,8 @@ void PictureView::paintEvent(QPaintEvent* event) {
     if (mStretch) {
         painter.drawImage(rect(), mImage);
     } else {
-        painter.setClipRegion(event->region());
-        painter.drawImage(0, 0, mImage);
+        const QRect exposed = event->rect() & mImage.rect();
+        painter.drawImage(exposed.topLeft(), mImage, exposed);
     }
 }
 
