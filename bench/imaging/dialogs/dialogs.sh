@@ -21,12 +21,16 @@ done >"$work/figures"
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 figure() { grep "^$1 " "$work/figures" | awk '{ print $2 }' | median; }
-printf 'one copy of the picture %.1f ms\n' "$(figure copy)"
+copy=$(figure copy)
+printf 'one copy of the picture %.1f ms\n' "$copy"
 for what in Darken GaussianBlur Contrast resample; do
     name=preview:$what
-    [[ $what == resample ]] && name=resample
+    baseline=$(awk "BEGIN { print $(figure "op:$what") + $copy }")
+    if [[ $what == resample ]]; then
+        name=resample
+        baseline=$(figure "op:$what")
+    fi
     dialog=$(figure "$name")
-    alone=$(figure "op:$what")
-    printf '%-22s %7.1f ms   alone %7.1f ms   ratio %.2f\n' "$name" "$dialog" "$alone" \
-        "$(awk "BEGIN { print $dialog / $alone }")"
+    printf '%-22s %7.1f ms   baseline %7.1f ms   ratio %.2f\n' "$name" "$dialog" "$baseline" \
+        "$(awk "BEGIN { print $dialog / $baseline }")"
 done
