@@ -33,9 +33,20 @@ struct Command {
     std::set<std::string> valuedOptions;
     std::set<std::string> flags; // --time is always accepted
     void (*run)(const CommandLine& line, Stopwatch& stopwatch);
+    // Whether the command needs the windowing toolkit (see HandOverToToolkit).
+    bool toolkit = false;
 };
 
 const std::vector<Command>& AllCommands();
+
+// The commands that need the windowing toolkit run in pixmoth-cli-qt, which
+// pixmoth-cli starts in its own place with the same words (`words`, without
+// the program's name): so the other commands start without loading the
+// toolkit's libraries, which would cost every run several milliseconds and
+// about 11 MB. Returns when the command is to run in this process: in
+// pixmoth-cli-qt itself, in a build without the toolkit, or when
+// pixmoth-cli-qt is not beside this program.
+void HandOverToToolkit(const std::vector<std::string>& words);
 
 void ApplyCommand(const CommandLine& line, Stopwatch& stopwatch);
 void EnhanceCommand(const CommandLine& line, Stopwatch& stopwatch);

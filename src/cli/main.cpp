@@ -31,8 +31,8 @@ const std::vector<Command>& AllCommands() {
         {"ini", kIniUsage, {}, {}, IniCommand},
         {"isa", "pixmoth-cli isa", {}, {}, IsaCommand},
         {"move", kMoveUsage, {}, {}, MoveCommand},
-        {"shot", kShotUsage, {"rect"}, {}, ShotCommand},
-        {"thumbs", kThumbsUsage, {"out"}, {}, ThumbsCommand},
+        {"shot", kShotUsage, {"rect"}, {}, ShotCommand, true},
+        {"thumbs", kThumbsUsage, {"out"}, {}, ThumbsCommand, true},
     };
     return commands;
 }
@@ -54,6 +54,9 @@ int Run(const std::vector<std::string>& words) {
     }
     for (const Command& command : AllCommands()) {
         if (command.name == words[0]) {
+            if (command.toolkit) {
+                HandOverToToolkit(words);
+            }
             std::set<std::string> flags = command.flags;
             flags.insert("time");
             const CommandLine line({words.begin() + 1, words.end()}, command.valuedOptions, flags);
