@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "imaging/bitmap/Error.h"
 #include "imaging/codecs/PictureFile.h"
+#include "imaging/dialogs/ResampleSizes.h"
 #include "imaging/resample/Resample.h"
 
 namespace pixmoth::cli {
@@ -25,7 +26,10 @@ void ResampleCommand(const CommandLine& line, Stopwatch& stopwatch) {
         throw Error("WIDTH and HEIGHT must be at least 1, not " + words[1] + " x " + words[2]);
     }
 
+    // Every limit the result must meet is checked before the picture is read.
     CheckOutputName(words[4]);
+    CheckResampleTarget(TargetSize{width, height});
+    CheckPictureSize(width, height, words[4]);
     Bitmap picture = LoadPicture(words[3]);
     // Sized before the timing starts, as the program's own callers do.
     Bitmap result(width, height);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "TempDir.h"
 #include "TestPictures.h"
@@ -148,6 +149,9 @@ TEST(PictureCli, BadCallsFailWithAMessageAndWriteNothing) {
     const std::string input = temp / "in.bmp";
     SaveBmp(PatternBitmap(8, 8), input);
     const std::string out = temp / "out.bmp";
+    const std::string missing = temp / "missing.bmp";
+    const std::string fifo = temp / "fifo.bmp"; // no writer: reading it would wait for ever
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
     struct Case {
         std::vector<std::string> words;
         const char* message; // a part of the error text
@@ -159,7 +163,7 @@ TEST(PictureCli, BadCallsFailWithAMessageAndWriteNothing) {
         {{"apply", "Invert", "3", input, out}, "usage: pixmoth-cli apply Invert INPUT OUTPUT"},
         {{"apply", "Darken", "ten", input, out}, "VALUE must be a whole number"},
         {{"apply", "Darken", "1.5", input, out}, "VALUE must be a whole number"},
-        {{"apply", "Invert", temp / "missing.bmp", out}, "Cannot open file"},
+        {{"apply", "Invert", missing, out}, "Cannot open file"},
         {{"apply", "Invert", input, temp / "out.png"}, "must end in .jpg, .jpeg or .bmp"},
         {{"apply", "Seamless", "0", input, out}, "Division by zero"},
         {{"apply", "Invert", input, out, "--colour"}, "Unknown option --colour"},
@@ -167,6 +171,13 @@ TEST(PictureCli, BadCallsFailWithAMessageAndWriteNothing) {
         {{"enhance", "24", "1", input, out}, "INDEX must lie between 0 and 23"},
         {{"resample", "Sharp", "4", "4", input, out}, "Unknown filter \"Sharp\""},
         {{"resample", "Box", "0", "4", input, out}, "WIDTH and HEIGHT must be at least 1"},
+        // Limits of the result come before the input is read (it is missing here).
+        {{"resample", "Box", "40000", "40000", missing, out},
+         "(40000 x 40000 pixels) is too large for a BMP file"},
+        {{"resample", "Box", "70000", "10", missing, temp / "out.jpg"},
+         "is too large for a JPEG file: a side may have at most 65500 pixels"},
+        {{"resample", "Box", "20000000", "1", missing, out}, "a side may have at most 16777216"},
+        {{"apply", "Invert", fifo, out}, "it is a FIFO (named pipe), not a regular file"},
     };
     for (const Case& c : cases) {
         const Outcome outcome = RunCli(temp, c.words);

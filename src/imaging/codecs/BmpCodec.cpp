@@ -246,10 +246,7 @@ struct BmpLayout {
         stride = RowBytes(bitmap.Width(), format);
         usedBytes = UsedRowBytes(bitmap.Width(), bits);
         imageBytes = stride * static_cast<std::size_t>(bitmap.Height());
-        if (imageBytes > std::numeric_limits<std::uint32_t>::max() - offset) {
-            throw Error("The picture (" + std::to_string(bitmap.Width()) + " x " +
-                        std::to_string(bitmap.Height()) + " pixels) is too large for a BMP file");
-        }
+        CheckBmpSize(bitmap.Width(), bitmap.Height(), format);
         fileBytes = static_cast<std::uint32_t>(offset + imageBytes);
     }
 
@@ -333,6 +330,19 @@ Bitmap LoadBmp(const std::string& path) {
                      stride);
     }
     return bitmap;
+}
+
+void CheckBmpSize(int width, int height, PixelFormat format) {
+    const bool fields = format == PixelFormat::Bit16;
+    const std::uint64_t colours = HasPalette(format) ? std::uint64_t{1} << BitsPerPixel(format) : 0;
+    const std::uint64_t offset =
+        kFileHeaderBytes + kInfoHeaderBytes + (fields ? 12 : 0) + colours * 4;
+    const std::uint64_t imageBytes = std::uint64_t{RowBytes(std::max(width, 0), format)} *
+                                     static_cast<std::uint64_t>(std::max(height, 0));
+    if (imageBytes > std::numeric_limits<std::uint32_t>::max() - offset) {
+        throw Error("The picture (" + std::to_string(width) + " x " + std::to_string(height) +
+                    " pixels) is too large for a BMP file");
+    }
 }
 
 std::vector<std::uint8_t> EncodeBmp(const Bitmap& bitmap) {

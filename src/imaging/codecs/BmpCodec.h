@@ -27,5 +27,9 @@ Bitmap LoadBmp(const std::string& path);
 std::vector<std::uint8_t> EncodeBmp(const Bitmap& bitmap);
 // Writes atomically (see WriteFileAtomically).
 void SaveBmp(const Bitmap& bitmap, const std::string& path);
+// Throws the Error that encoding a picture of this size and format would give
+// (a BMP file holds at most 4 GB), so a size can be checked before the picture
+// is made.
+void CheckBmpSize(int width, int height, PixelFormat format);
 
 } // namespace pixmoth

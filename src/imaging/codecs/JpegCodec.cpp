@@ -595,10 +595,19 @@ Bitmap LoadJpeg(const std::string& path) {
     }
 }
 
+void CheckJpegSize(int width, int height) {
+    if (width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION) {
+        throw Error("The picture (" + std::to_string(width) + " x " + std::to_string(height) +
+                    " pixels) is too large for a JPEG file: a side may have at most " +
+                    std::to_string(JPEG_MAX_DIMENSION) + " pixels");
+    }
+}
+
 std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bitmap, int quality) {
     if (bitmap.Empty()) {
         throw Error("An empty picture cannot be written as JPEG");
     }
+    CheckJpegSize(bitmap.Width(), bitmap.Height());
     const int width = bitmap.Width();
     const int height = bitmap.Height();
     // 24 and 32 bits are fed to libjpeg as they lie in memory; the rest is

@@ -48,5 +48,9 @@ JpegSize ReadJpegSize(const std::uint8_t* data, std::size_t size);
 std::vector<std::uint8_t> EncodeJpeg(const Bitmap& bitmap, int quality = 90);
 // Writes atomically (see WriteFileAtomically).
 void SaveJpeg(const Bitmap& bitmap, const std::string& path, int quality = 90);
+// Throws the Error that encoding a picture of this size would give (JPEG
+// allows at most 65500 pixels a side), so a size can be checked before the
+// picture is made.
+void CheckJpegSize(int width, int height);
 
 } // namespace pixmoth

@@ -75,4 +75,16 @@ void SavePicture(const Bitmap& bitmap, const std::string& path) {
     }
 }
 
+void CheckPictureSize(int width, int height, const std::string& path) {
+    try {
+        if (PictureKindOf(path) == PictureKind::Jpeg) {
+            CheckJpegSize(width, height);
+        } else {
+            CheckBmpSize(width, height, PixelFormat::Bit24);
+        }
+    } catch (const Error& error) {
+        throw Error("Cannot write file \"" + path + "\": " + error.what());
+    }
+}
+
 } // namespace pixmoth

@@ -28,5 +28,9 @@ std::optional<PictureSize> ReadPictureSize(const std::string& path);
 
 // Writes JPEG (quality 90) for a ".jpg"/".jpeg" name and BMP otherwise, atomically.
 void SavePicture(const Bitmap& bitmap, const std::string& path);
+// Throws the Error SavePicture would give for a 24-bit picture of this size
+// that the file's format cannot hold ("Cannot write file \"PATH\": ..."), for
+// callers that check a size before making the picture.
+void CheckPictureSize(int width, int height, const std::string& path);
 
 } // namespace pixmoth
