@@ -156,6 +156,7 @@ private slots:
             QSKIP(noLoop.c_str());
         }
         fs::create_directory(disk + "/folder");
+        fs::create_directory(disk + "/other");
         const std::string labels = sandbox.Native("labels");
         LinkLabel(labels, "FIRST", disk);
         sandbox.drives.diskByLabel = labels;
@@ -185,17 +186,21 @@ private slots:
                               tree->visualItemRect(node).center());
         };
 
-        // Exchanged while the event loop did not run: a click finds it out,
-        // on a folder of the drive or on the drive itself. Then the news of
-        // those mounts arrives: nothing is read again.
+        // Exchanged while the event loop did not run: a click on a folder of
+        // the drive or on the drive itself finds it out, and so does moving the
+        // selection with the keyboard. Then the news of those mounts arrives:
+        // nothing is read again.
         const QString folder = sandbox.Path("disk/folder");
-        const std::pair<QString, QTreeWidgetItem*> clicks[] = {{"SECOND", nullptr},
-                                                               {"THIRD", drive}};
-        for (const auto& [label, clicked] : clicks) {
+        const std::pair<QString, std::function<void()>> finds[] = {
+            {"SECOND", [&] { click(tree->SelectedNode()); }},
+            {"THIRD", [&] { click(drive); }},
+            {"FOURTH", [&] { QTest::keyClick(tree.get(), Qt::Key_Down); }},
+        };
+        for (const auto& [label, action] : finds) {
             tree->OpenPath(folder);
             events.clear();
             QVERIFY(relabel(label));
-            click(clicked != nullptr ? clicked : tree->SelectedNode());
+            action();
             QCOMPARE(events, QStringList{"change " + label + caption});
             QCOMPARE(tree->SelectedNode(), drive);
             QVERIFY(!drive->isExpanded());
@@ -208,9 +213,9 @@ private slots:
 
         // Exchanged while the mounts are followed: the device change finds it out.
         events.clear();
-        QVERIFY(relabel("FOURTH"));
-        QTRY_COMPARE(events, QStringList{"change FOURTH" + caption});
-        QCOMPARE(drive->text(0), "FOURTH" + caption);
+        QVERIFY(relabel("FIFTH"));
+        QTRY_COMPARE(events, QStringList{"change FIFTH" + caption});
+        QCOMPARE(drive->text(0), "FIFTH" + caption);
     }
 
     void sharedFoldersCarryTheEmblemWhileShown() {
