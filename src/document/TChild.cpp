@@ -1,10 +1,7 @@
 #include "document/TChild.h"
 
-#include <cstdio>
-
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDir>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMenu>
@@ -12,7 +9,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -28,12 +24,10 @@
 #include "document/ToolCommands.h"
 #include "document/WallpaperCopy.h"
 #include "document/ZoomSteps.h"
-#include "imaging/bitmap/Error.h"
 #include "imaging/codecs/PictureFile.h"
 #include "imaging/dialogs/TFResample.h"
 #include "imaging/dialogs/TPicEnhanceForm.h"
 #include "platform/Commands.h"
-#include "platform/DesktopWallpaper.h"
 #include "platform/Interaction.h"
 #include "platform/Paths.h"
 #include "platform/QtPaths.h"
@@ -608,38 +602,17 @@ void TChild::Printdialog2Click() {
 void TChild::Sendasmail1Click() {
     // The mail program reads the attachment from a file, which a pasted
     // picture has not got: it gets one of its own.
-    const QString attachment = mPictureFile.isEmpty() ? WriteMailAttachment() : mPictureFile;
+    const QString attachment = mPictureFile.isEmpty() ? SaveMailAttachment(mPicture) : mPictureFile;
     const QString address = QString::fromLatin1(kMailAddress);
     TSendMail().SendMail(QStringLiteral("Send mail with Pixmoth"),
                          QStringLiteral("I like this program!!"), address, address, address,
                          address, attachment, attachment, true, true);
 }
 
-QString TChild::WriteMailAttachment() const {
-    // Kept after the program ends: the mail program may read it any time
-    // until the mail is sent.
-    QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/Pixmoth-mail-XXXXXX"));
-    if (!folder.isValid()) {
-        throw Error("No folder for the mail's attachment could be made in " +
-                    ToNative(QDir::tempPath()) + ": " + folder.errorString().toStdString());
-    }
-    folder.setAutoRemove(false);
-    const QString path = folder.path() + QStringLiteral("/Picture.jpg");
-    SavePicture(mPicture, ToNative(path));
-    return path;
-}
-
 void TChild::actWallpaperExecute() {
     const WaitCursor wait;
-    const std::string programDirectory = DirectoryPart(ToNative(mMainForm->IniFileName()));
-    const std::string copy = MakeWallpaperCopy(programDirectory, ToNative(mPictureFile), mPicture);
-    try {
-        SetDesktopWallpaper(CurrentEnvironment(), copy);
-    } catch (...) {
-        std::remove(copy.c_str());
-        throw;
-    }
-    RemoveOtherWallpaperCopies(programDirectory, copy);
+    SetAsWallpaper(CurrentEnvironment(), DirectoryPart(ToNative(mMainForm->IniFileName())),
+                   ToNative(mPictureFile), mPicture);
 }
 
 void TChild::actCopyToClipboardExecute() {

@@ -128,8 +128,6 @@ private:
     void BuildMenus();
     void BuildToolBar();
     void AdoptPicture(Bitmap picture, int minimumClientWidth);
-    // The picture as a JPEG file of its own, for a mail.
-    QString WriteMailAttachment() const;
     void RunToolCommand(const ToolCommand& command);
     // A dialog's result becomes the picture, recorded in the history.
     void TakeDialogResult(const Bitmap& result);

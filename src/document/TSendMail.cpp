@@ -1,5 +1,10 @@
 #include "document/TSendMail.h"
 
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "imaging/bitmap/Error.h"
+#include "imaging/codecs/PictureFile.h"
 #include "platform/Environment.h"
 #include "platform/Interaction.h"
 #include "platform/QtPaths.h"
@@ -63,6 +68,18 @@ void TSendMail::ReportResult(int result, bool reportSuccess) {
             return;
         }
     }
+}
+
+QString SaveMailAttachment(const Bitmap& picture) {
+    QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/Pixmoth-mail-XXXXXX"));
+    if (!folder.isValid()) {
+        throw Error("No folder for the mail's attachment could be made in " +
+                    ToNative(QDir::tempPath()) + ": " + folder.errorString().toStdString());
+    }
+    folder.setAutoRemove(false);
+    const QString path = folder.path() + QStringLiteral("/Picture.jpg");
+    SavePicture(picture, ToNative(path));
+    return path;
 }
 
 } // namespace pixmoth

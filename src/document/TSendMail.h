@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "imaging/bitmap/Bitmap.h"
+
 namespace pixmoth {
 
 // Hands one mail with one attachment to the desktop's mail program and reports
@@ -22,5 +24,10 @@ public:
     // success only when it is to be reported.
     static void ReportResult(int result, bool reportSuccess);
 };
+
+// `picture` as a JPEG file of its own, for a picture without a file; its path.
+// It is kept after the program ends, since the mail program may read it any
+// time until the mail is sent.
+QString SaveMailAttachment(const Bitmap& picture);
 
 } // namespace pixmoth

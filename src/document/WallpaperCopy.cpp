@@ -7,6 +7,7 @@
 
 #include "imaging/codecs/FileIO.h"
 #include "imaging/codecs/PictureFile.h"
+#include "platform/DesktopWallpaper.h"
 #include "platform/Paths.h"
 
 namespace pixmoth {
@@ -49,6 +50,19 @@ std::string CopyExtension(const std::string& pictureFile) {
 }
 
 } // namespace
+
+void SetAsWallpaper(Environment& environment, const std::string& programDirectory,
+                    const std::string& pictureFile, const Bitmap& picture) {
+    const std::string copy = MakeWallpaperCopy(programDirectory, pictureFile, picture);
+    try {
+        SetDesktopWallpaper(environment, copy);
+    } catch (...) {
+        std::error_code ignored;
+        std::filesystem::remove(copy, ignored);
+        throw;
+    }
+    RemoveOtherWallpaperCopies(programDirectory, copy);
+}
 
 std::string MakeWallpaperCopy(const std::string& programDirectory, const std::string& pictureFile,
                               const Bitmap& picture) {

@@ -3,8 +3,16 @@
 #include <string>
 
 #include "imaging/bitmap/Bitmap.h"
+#include "platform/Environment.h"
 
 namespace pixmoth {
+
+// Makes the picture the desktop's wallpaper from a copy in the program
+// directory (MakeWallpaperCopy); once the desktop shows it, the older copies go,
+// and when the desktop refuses it the new copy goes. Throws an Error naming the
+// desktop and the command that failed.
+void SetAsWallpaper(Environment& environment, const std::string& programDirectory,
+                    const std::string& pictureFile, const Bitmap& picture);
 
 // The wallpaper is kept in the program directory, so it outlives the document
 // and its file. A picture with a file is copied as it is stored (unsaved edits
