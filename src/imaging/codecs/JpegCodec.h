@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "imaging/bitmap/Bitmap.h"
+#include "imaging/codecs/RowReceiver.h"
 
 // JPEG through libjpeg(-turbo)'s classic API.
 namespace pixmoth {
@@ -24,6 +25,11 @@ constexpr std::uint64_t kMaxJpegPixels = 200'000'000;
 Bitmap DecodeJpeg(const std::uint8_t* data, std::size_t size);
 // As DecodeJpeg, from a file; error texts name the file.
 Bitmap LoadJpeg(const std::string& path);
+// As LoadJpeg, the rows going to `receiver` as they are decoded instead of
+// into a bitmap, so the picture is never held whole. Returns false, having
+// given the receiver nothing, for a picture whose Exif orientation turns or
+// mirrors it: its upright rows do not come top to bottom.
+bool LoadJpegRows(const std::string& path, RowReceiver& receiver);
 
 // As DecodeJpeg, shrunk while decoding (which is far cheaper than decoding in full
 // and resampling) for thumbnails and previews: the result is the smallest of the
