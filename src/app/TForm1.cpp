@@ -22,6 +22,8 @@
 #include <sys/stat.h>
 
 #include "app/TSaveBounds.h"
+#include "browse/TDirTree.h"
+#include "browse/TThumbListView.h"
 #include "capture/TStartF.h"
 #include "chrome/PixmothAbout.h"
 #include "chrome/TAboutBoxDlg.h"
@@ -72,15 +74,11 @@ TForm1::TForm1(QWidget* parent)
     // The design-time bounds; FormCreate replaces them with the stored ones.
     setGeometry(202, 108, 764, 594);
 
-    // The browser panel: its tree and thumbnail list live here, collapsed to
-    // one pixel at start-up.
-    mPanel1->setObjectName(QStringLiteral("Panel1"));
-    mPanel1->setFixedWidth(1);
     auto* central = new QWidget;
     auto* layout = new QHBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(mPanel1);
+    BuildBrowser(layout);
     layout->addWidget(mMdiArea, 1);
     setCentralWidget(central);
 
@@ -248,8 +246,10 @@ void TForm1::FormCreate() {
     }
     mPictureDir = FromNative(WithTrailingSlash(start));
 
+    // The panel collapses first: at its layout width it would keep the window
+    // from taking stored bounds narrower than the panel.
+    SetUpBrowser();
     mSaveBounds->RestoreBounds(this, mIniFileName);
-    mPanel1->setFixedWidth(1);
 }
 
 void TForm1::OpenPicture(const QString& path) {
@@ -268,6 +268,7 @@ void TForm1::OpenPicture(const QString& path) {
     TChild* document = child.release();
     AddDocument(document);
     mPictureDir = FromNative(DirectoryPart(native));
+    mThumbListView1->ListThumbItems(mPictureDir);
     document->show();
 }
 
@@ -314,6 +315,9 @@ void TForm1::OpenDroppedFiles(const QStringList& paths) {
         } catch (const std::exception& error) {
             errors << QString::fromUtf8(error.what());
         }
+    }
+    if (!paths.isEmpty()) {
+        mDirTree->OpenPath(FromNative(DirectoryPart(ToNative(paths.back()))));
     }
     if (!errors.isEmpty()) {
         ShowErrorMessage(errors.join(QStringLiteral("\n")));
@@ -450,7 +454,7 @@ bool TForm1::event(QEvent* event) {
 void TForm1::Open1Click() {
     Interaction::FileDialog dialog;
     dialog.filter = QString::fromLatin1(kOpenFilter);
-    dialog.directory = mPictureDir;
+    dialog.directory = OpenDialogDirectory();
     const QString name = CurrentInteraction().OpenFileName(dialog);
     if (!name.isEmpty()) {
         OpenPicture(name);
@@ -523,6 +527,7 @@ void TForm1::About1Click() {
 void TForm1::actShootExecute() {
     // The panel is made anew for every Shoot, so its kept rectangle starts at
     // zero; it closes itself (and is deleted) when capture ends.
+    mDirTree->OpenPath(mPictureDir);
     auto* panel = new TStartF(this);
     panel->SetIniName(mIniFileName);
     panel->show();

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 class QAction;
+class QLayout;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -20,7 +21,11 @@ namespace pixmoth {
 class StatusPanel;
 class TAboutBoxDlg;
 class TChild;
+class TDirTree;
+class TRestoreSplitter;
 class TSaveBounds;
+class TSplitter;
+class TThumbListView;
 
 // The main window: a frame of document windows over a tiled background, a tool
 // bar for the program's jobs, the browser panel on the left (collapsed to one
@@ -71,7 +76,12 @@ public:
     QList<TChild*> Documents() const;
     // The document window the user works in, or null.
     TChild* ActiveDocument() const;
+    // The browser panel on the left: the directory tree above the thumbnail
+    // list, collapsed and restored by the splitter on its right.
     QWidget* Panel1() const { return mPanel1; }
+    TDirTree* DirTree() const { return mDirTree; }
+    TThumbListView* ThumbListView1() const { return mThumbListView1; }
+    TRestoreSplitter* RestoreSplitter1() const { return mRestoreSplitter1; }
     QString StatusText() const;
     const QList<QMenu*>& MainMenus() const { return mMenus; }
     QAction* Command(const QString& handler) const;
@@ -96,6 +106,12 @@ public slots:
     void PasteActionExecute();
     // Enabled while the clipboard holds a picture.
     void PasteActionUpdate();
+    void DirTreeClick();
+    void ThumbListView1DblClick();
+    void DeleteImage1Click();
+    void SelectAll1Click();
+    void RestoreSplitter1CanResize(QObject* Sender, int& NewSize, bool& Accept);
+    void RestoreSplitter1Restore(QObject* Sender);
 
 protected:
     bool event(QEvent* event) override;
@@ -106,6 +122,15 @@ protected:
 private:
     void BuildMenus();
     void BuildToolBar();
+    // Panel1 with the tree, its splitter and the thumbnail list, and the
+    // restore splitter beside it (TForm1Browser.cpp, with their handlers).
+    void BuildBrowser(QLayout* layout);
+    // Start-up steps of the browser: the list's view, the tree's drives, the
+    // panel collapsed by the splitter, which fills the list on the way.
+    void SetUpBrowser();
+    // Where Open starts: the tree's selected folder, or PictureDir while the
+    // tree has none.
+    QString OpenDialogDirectory() const;
     void SubWindowActivated(QMdiSubWindow* window);
     void DocumentDestroyed();
     void ShowMenus(const QList<QMenu*>& menus);
@@ -119,6 +144,11 @@ private:
 
     QMdiArea* mMdiArea;
     QWidget* mPanel1;
+    TDirTree* mDirTree = nullptr;
+    TSplitter* mSplitter1 = nullptr;
+    TThumbListView* mThumbListView1 = nullptr;
+    TRestoreSplitter* mRestoreSplitter1 = nullptr;
+    QMenu* mPopupMenu1 = nullptr;
     StatusPanel* mStatusPanel;
     TSaveBounds* mSaveBounds;
     TAboutBoxDlg* mAbout;

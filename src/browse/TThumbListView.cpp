@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include <QDir>
 #include <QFile>
 #include <QFontMetrics>
 #include <QImage>
+#include <QStandardPaths>
 
 #include "browse/thumbnails/ThumbnailBatch.h"
 #include "browse/thumbnails/ThumbnailDrawing.h"
@@ -41,9 +43,10 @@ TThumbListView::TThumbListView(QWidget* parent)
     setUniformItemSizes(true);
     setWordWrap(true);
     setTextElideMode(Qt::ElideMiddle);
-    // Room for the thumbnail and two lines of caption.
+    // Room for the thumbnail and two lines of caption; narrow enough that the
+    // restored panel (222 pixels) holds two columns beside its scroll bar.
     const int line = fontMetrics().lineSpacing();
-    setGridSize(QSize(kThumbSize + 16, kThumbSize + 2 * line + 8));
+    setGridSize(QSize(kThumbSize + 6, kThumbSize + 2 * line + 8));
 }
 
 TThumbListView::~TThumbListView() {
@@ -177,6 +180,9 @@ void TThumbListView::SelectAll() {
 }
 
 QStringList TThumbListView::DeleteSelectedFiles() {
+    // The trash of the home file system lies in the data folder, which a new
+    // account may not have yet; without it every file would be destroyed.
+    QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
     QStringList failures;
     for (int i = 0; i < count(); ++i) {
         if (!item(i)->isSelected()) {

@@ -10,6 +10,8 @@
 #include <QToolButton>
 
 #include "app/TForm1.h"
+#include "browse/TDirTree.h"
+#include "browse/TThumbListView.h"
 #include "capture/PanelOutline.h"
 #include "capture/PanelSkin.h"
 #include "capture/RectFile.h"
@@ -199,17 +201,24 @@ void TStartF::SpeedButton2Click() {
 }
 
 void TStartF::ShowResultsAndClose() {
-    if (mMainForm != nullptr) {
-        const QString shot = mMainForm->LastShotFile();
-        if (!shot.isEmpty() && IsRegularFile(ToNative(shot))) {
-            try {
-                mMainForm->OpenPicture(shot);
-            } catch (const std::exception& error) {
-                ShowErrorMessage(QString::fromUtf8(error.what()));
-            }
+    if (mMainForm == nullptr) {
+        close();
+        return;
+    }
+    const QString shot = mMainForm->LastShotFile();
+    if (!shot.isEmpty() && IsRegularFile(ToNative(shot))) {
+        try {
+            mMainForm->OpenPicture(shot);
+        } catch (const std::exception& error) {
+            ShowErrorMessage(QString::fromUtf8(error.what()));
         }
     }
+    mMainForm->ThumbListView1()->ListThumbItems(mMainForm->PictureDir());
+    TForm1* mainForm = mMainForm;
     close();
+    if (IsDirectory(ToNative(mainForm->ShotsDir()))) {
+        mainForm->DirTree()->OpenPath(mainForm->ShotsDir());
+    }
 }
 
 void TStartF::SpeedButton4Click() {

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/TForm1.h"
+#include "browse/TThumbListView.h"
 #include "document/DocumentPlacement.h"
 #include "document/ImageControl.h"
 #include "document/PictureClipboard.h"
@@ -547,6 +548,7 @@ bool TChild::SavePictureAs() {
     WritePicture(FromNative(name));
     IniWriteInteger(ini, "Save Dlg Filter", "value", choice->filterIndex);
     IniWriteString(ini, "Save Dir", "value", DirectoryPart(name));
+    mMainForm->ThumbListView1()->ListThumbItems(FromNative(DirectoryPart(name)));
     return true;
 }
 

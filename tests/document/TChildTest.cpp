@@ -16,6 +16,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -35,6 +36,12 @@
 #include "settings/IniStuff.h"
 
 namespace pixmoth {
+
+// One malloc arena for the whole test, set before main starts any thread: the
+// address-space limit of the display-copy test must not be met from the room
+// reserved for another thread's arena (the thumbnail list's workers leave
+// theirs behind), where malloc would look when its own arena cannot grow.
+[[maybe_unused]] const int kOneMallocArena = mallopt(M_ARENA_MAX, 1);
 
 using test::GradientBitmap;
 using test::ProgramSandbox;
