@@ -38,6 +38,8 @@ std::string CopyExtension(const std::string& pictureFile) {
         return ".jpg";
     case PictureKind::Bmp:
         return ".bmp";
+    case PictureKind::Png:
+        return ".png";
     case PictureKind::Other:
         break;
     }

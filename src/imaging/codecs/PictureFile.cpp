@@ -10,6 +10,7 @@
 #include "imaging/codecs/BmpHeader.h"
 #include "imaging/codecs/InputFile.h"
 #include "imaging/codecs/JpegCodec.h"
+#include "imaging/codecs/PngCodec.h"
 
 namespace pixmoth {
 
@@ -28,6 +29,9 @@ PictureKind PictureKindOf(const std::string& path) {
     if (extension == ".BMP") {
         return PictureKind::Bmp;
     }
+    if (extension == ".PNG") {
+        return PictureKind::Png;
+    }
     return PictureKind::Other;
 }
 
@@ -37,10 +41,12 @@ Bitmap LoadPicture(const std::string& path) {
         return LoadJpeg(path);
     case PictureKind::Bmp:
         return LoadBmp(path);
+    case PictureKind::Png:
+        return LoadPng(path);
     case PictureKind::Other:
         break;
     }
-    throw Error("Unsupported picture file \"" + path + "\": use .jpg, .jpeg or .bmp");
+    throw Error("Unsupported picture file \"" + path + "\": use .jpg, .jpeg, .bmp or .png");
 }
 
 std::optional<PictureSize> ReadPictureSize(const std::string& path) {
@@ -52,13 +58,19 @@ std::optional<PictureSize> ReadPictureSize(const std::string& path) {
     }
     try {
         InputFile file(path);
-        const std::size_t wanted = kind == PictureKind::Bmp ? kBmpHeadBytes : kJpegHeadBytes;
+        const std::size_t wanted = kind == PictureKind::Bmp   ? kBmpHeadBytes
+                                   : kind == PictureKind::Png ? kPngHeadBytes
+                                                              : kJpegHeadBytes;
         std::vector<std::uint8_t> head(
             static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), wanted)));
         head.resize(file.ReadAt(0, head.data(), head.size()));
         if (kind == PictureKind::Bmp) {
             const BmpHeader header = ParseBmpHeader(head.data(), head.size(), file.Size(), path);
             return PictureSize{header.width, header.height};
+        }
+        if (kind == PictureKind::Png) {
+            const PngSize size = ReadPngSize(head.data(), head.size());
+            return PictureSize{size.width, size.height};
         }
         const JpegSize size = ReadJpegSize(head.data(), head.size());
         return PictureSize{size.width, size.height};
@@ -68,10 +80,17 @@ std::optional<PictureSize> ReadPictureSize(const std::string& path) {
 }
 
 void SavePicture(const Bitmap& bitmap, const std::string& path) {
-    if (PictureKindOf(path) == PictureKind::Jpeg) {
+    switch (PictureKindOf(path)) {
+    case PictureKind::Jpeg:
         SaveJpeg(bitmap, path);
-    } else {
+        break;
+    case PictureKind::Png:
+        SavePng(bitmap, path);
+        break;
+    case PictureKind::Bmp:
+    case PictureKind::Other:
         SaveBmp(bitmap, path);
+        break;
     }
 }
 

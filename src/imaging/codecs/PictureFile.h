@@ -8,12 +8,13 @@
 // Picture files chosen by extension, compared without regard to case.
 namespace pixmoth {
 
-enum class PictureKind { Jpeg, Bmp, Other };
+enum class PictureKind { Jpeg, Bmp, Png, Other };
 
-// ".jpg" and ".jpeg" are JPEG, ".bmp" is BMP, anything else is Other.
+// ".jpg" and ".jpeg" are JPEG, ".bmp" is BMP, ".png" is PNG, anything else
+// is Other.
 PictureKind PictureKindOf(const std::string& path);
 
-// Decodes a JPEG or BMP file; any other extension throws an Error naming it.
+// Decodes a JPEG, BMP or PNG file; any other extension throws an Error naming it.
 Bitmap LoadPicture(const std::string& path);
 
 // The width and height LoadPicture would give, from the file's headers alone;
@@ -26,7 +27,8 @@ struct PictureSize {
 };
 std::optional<PictureSize> ReadPictureSize(const std::string& path);
 
-// Writes JPEG (quality 90) for a ".jpg"/".jpeg" name and BMP otherwise, atomically.
+// Writes JPEG (quality 90) for a ".jpg"/".jpeg" name, PNG for a ".png" name and
+// BMP otherwise, atomically.
 void SavePicture(const Bitmap& bitmap, const std::string& path);
 // Throws the Error SavePicture would give for a 24-bit picture of this size
 // that the file's format cannot hold ("Cannot write file \"PATH\": ..."), for
