@@ -8,7 +8,7 @@
 set -euo pipefail
 
 # The test and benchmark headers are small and let one build tree serve both scripts.
-packages=(cmake ninja-build g++ pkg-config libjpeg62-turbo-dev qt6-base-dev libgl-dev libxcb-shm0-dev
+packages=(cmake ninja-build g++ pkg-config libjpeg62-turbo-dev libpng-dev qt6-base-dev libgl-dev libxcb-shm0-dev
           fonts-dejavu-core xdg-utils googletest libgtest-dev libbenchmark-dev)
 if [[ "${1:-}" == "test" || "${1:-}" == "bench" ]]; then
     # The fuzz build names clang-14 itself: its sanitizer runtime must be of the
@@ -18,6 +18,8 @@ if [[ "${1:-}" == "test" || "${1:-}" == "bench" ]]; then
     packages+=(clang-14 libclang-rt-14-dev clang-format
                xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick libjpeg-turbo-progs
                cups printer-driver-cups-pdf poppler-utils xclip
+               # Pillow and ImageMagick make and judge the PNG test cases.
+               python3-pil
                dbus-daemon dbus-bin
                e2fsprogs dosfstools
                # A headless Wayland desktop with its screenshot portal (the gtk
@@ -26,7 +28,8 @@ if [[ "${1:-}" == "test" || "${1:-}" == "bench" ]]; then
                xdg-desktop-portal-gtk)
 fi
 if [[ "${1:-}" == "bench" ]]; then
-    packages+=(libvips-tools python3-pil)
+    # libspng: the other PNG library, measured against libpng by bench_png.
+    packages+=(libvips-tools libspng-dev)
 fi
 
 missing=()

@@ -27,6 +27,7 @@
 #include "capture/TStartF.h"
 #include "chrome/PixmothAbout.h"
 #include "chrome/TAboutBoxDlg.h"
+#include "document/DocumentPicture.h"
 #include "document/DocumentPlacement.h"
 #include "document/PictureClipboard.h"
 #include "document/PicturePrinter.h"
@@ -49,11 +50,13 @@ namespace pixmoth {
 
 namespace {
 
-const char* const kOpenFilter = "All pictures (*.jpg *.jpeg *.bmp *.ico *.wmf *.emf);;"
+// Every kind offered opens as a picture (LoadDocumentPicture).
+const char* const kOpenFilter = "All pictures (*.jpg *.jpeg *.bmp *.png *.ico *.cur *.wmf);;"
                                 "JPEG Image File (*.jpg *.jpeg);;"
                                 "Bitmaps (*.bmp);;"
-                                "Icons (*.ico);;"
-                                "Metafiles (*.wmf *.emf)";
+                                "PNG Image (*.png);;"
+                                "Icons (*.ico *.cur);;"
+                                "Metafiles (*.wmf)";
 
 // Marks the entries of a Window menu that name a document window.
 const char* const kDocumentEntry = "pixmothDocumentEntry";
@@ -255,10 +258,7 @@ void TForm1::FormCreate() {
 void TForm1::OpenPicture(const QString& path) {
     const WaitCursor wait;
     const std::string native = ToNative(path);
-    Bitmap working;
-    if (PictureKindOf(native) != PictureKind::Other) {
-        working = LoadPicture(native);
-    }
+    Bitmap working = LoadDocumentPicture(native);
     // The window joins the frame only once it holds its picture: a failure on
     // the way leaves no hidden window behind.
     auto child = std::make_unique<TChild>(this);
@@ -351,7 +351,7 @@ void TForm1::OpenCommandLine(const QStringList& arguments) {
         text += QStringLiteral("Unknown option: %1\n").arg(NameList(options));
     }
     if (!others.isEmpty()) {
-        text += QStringLiteral("Not a JPEG or BMP picture (.jpg, .jpeg, .bmp): %1\n")
+        text += QStringLiteral("Not a JPEG, BMP or PNG picture (.jpg, .jpeg, .bmp, .png): %1\n")
                     .arg(NameList(others));
     }
     text += QStringLiteral("Usage: pixmoth [PICTURE...]");

@@ -20,7 +20,8 @@ void SeedFromOption(const CommandLine& line) {
 
 void CheckOutputName(const std::string& path) {
     if (PictureKindOf(path) == PictureKind::Other) {
-        throw Error("Cannot write \"" + path + "\": the name must end in .jpg, .jpeg or .bmp");
+        throw Error("Cannot write \"" + path +
+                    "\": the name must end in .jpg, .jpeg, .bmp or .png");
     }
 }
 

@@ -8,7 +8,14 @@ std::string SaveAsFileName(const std::string& chosen, int filterIndex) {
     if (PictureKindOf(chosen) != PictureKind::Other) {
         return chosen;
     }
-    return chosen + (filterIndex == kSaveFilterBitmap ? ".bmp" : ".jpg");
+    switch (filterIndex) {
+    case kSaveFilterBitmap:
+        return chosen + ".bmp";
+    case kSaveFilterPng:
+        return chosen + ".png";
+    default:
+        return chosen + ".jpg";
+    }
 }
 
 std::string WritePictureFileName(const std::string& name) {

@@ -44,7 +44,7 @@ namespace {
 constexpr int kMinimumClientWidth = 140;
 // Sender and recipient of a mail until the user fills in the real one.
 const char* const kMailAddress = "friend@example.org";
-const char* const kSaveFilter = "Jpeg Image (*.jpg);;Bitmap (*.bmp)";
+const char* const kSaveFilter = "Jpeg Image (*.jpg);;Bitmap (*.bmp);;PNG Image (*.png)";
 
 bool ExactlyLeftButton(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
     return buttons == Qt::LeftButton && (modifiers & ~Qt::KeypadModifier) == Qt::NoModifier;
@@ -523,7 +523,7 @@ bool TChild::SavePictureAs() {
     const std::string ini = ToNative(mMainForm->IniFileName());
     const int filterIndex =
         std::clamp(IniReadInteger(ini, "Save Dlg Filter", "value", kSaveFilterJpeg),
-                   kSaveFilterJpeg, kSaveFilterBitmap);
+                   kSaveFilterJpeg, kSaveFilterPng);
     const std::string directory =
         IniReadString(ini, "Save Dir", "value", ToNative(mMainForm->HomeDirectory()));
     Interaction::FileDialog dialog;

@@ -6,9 +6,12 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMimeData>
+#include <QProcess>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+
+#include <zlib.h>
 
 #include "app/TForm1.h"
 #include "app/TSaveBounds.h"
@@ -16,13 +19,19 @@
 #include "document/ImageControl.h"
 #include "document/TChild.h"
 #include "imaging/codecs/BmpCodec.h"
+#include "imaging/codecs/FileIO.h"
+#include "imaging/codecs/IconReader.h"
 #include "imaging/codecs/JpegCodec.h"
+#include "imaging/codecs/PngCodec.h"
+#include "imaging/codecs/WmfTestFiles.h"
+#include "platform/WmfPicture.h"
 #include "settings/IniStuff.h"
 
 namespace pixmoth {
 
 using test::GradientBitmap;
 using test::ProgramSandbox;
+using test::SamePixels;
 using test::Trigger;
 
 class TForm1Test : public QObject {
@@ -42,6 +51,16 @@ private:
     QString WriteJpeg(const QString& name, int width = 30, int height = 20) {
         const QString path = mSandbox->Root() + name;
         SaveJpeg(GradientBitmap(width, height), path.toStdString());
+        return path;
+    }
+    QString WritePng(const QString& name, int width = 30, int height = 20) {
+        const QString path = mSandbox->Root() + name;
+        SavePng(GradientBitmap(width, height), path.toStdString());
+        return path;
+    }
+    QString WriteBytes(const QString& name, const std::vector<std::uint8_t>& bytes) {
+        const QString path = mSandbox->Root() + name;
+        WriteFileAtomically(path.toStdString(), bytes);
         return path;
     }
     QString WriteText(const QString& name, const QByteArray& text) {
@@ -188,11 +207,11 @@ private slots:
 
     void picturesOfOtherKindsOpenAsEmptyDocuments() {
         Start();
-        const QString path = WriteText(QStringLiteral("logo.ico"), "not decoded");
+        const QString path = WriteText(QStringLiteral("drawing.emf"), "not decoded");
         mForm->OpenPicture(path);
         TChild* child = mForm->ActiveDocument();
         QVERIFY(child != nullptr);
-        QCOMPARE(child->windowTitle(), QStringLiteral("logo.ico"));
+        QCOMPARE(child->windowTitle(), QStringLiteral("drawing.emf"));
         QCOMPARE(child->PictureWidth(), 0);
         QCOMPARE(child->ClientSize().width(), 140);
         Trigger(child->Command(QStringLiteral("Greyscale1Click")));
@@ -223,26 +242,133 @@ private slots:
         QCOMPARE(Captions(), QStringList{QStringLiteral("good.jpg")});
     }
 
+    // Icons by ImageMagick at each depth it writes, a cursor, an icon of
+    // several sizes whose 256-pixel picture is a PNG, and a metafile: each
+    // chosen in the Open dialog opens as its picture, at its own size.
+    void iconsCursorsAndMetafilesOpenAsPictures() {
+        Start();
+        QImage source(48, 32, QImage::Format_ARGB32);
+        source.fill(Qt::transparent); // the right half stays so
+        for (int y = 0; y < 32; ++y) {
+            for (int x = 0; x < 24; ++x) {
+                source.setPixel(x, y, qRgb(255, 0, 0));
+            }
+        }
+        const QString sourcePath = mSandbox->Root() + "source.png";
+        QVERIFY(source.save(sourcePath));
+        struct Case {
+            const char* name;
+            QStringList options;
+            int width;
+            bool alpha;
+        };
+        const QStringList palette = {"-alpha", "off", "-colors"};
+        const Case cases[] = {
+            {"depth32.ico", {}, 48, true},
+            {"depth8.ico", palette + QStringList{"256"}, 48, false},
+            {"depth4.ico", palette + QStringList{"16"}, 48, false},
+            {"depth1.ico", palette + QStringList{"2"}, 48, false},
+            {"pointer.cur", {}, 48, true},
+            {"sizes.ico", {"-define", "icon:auto-resize=256,48,16"}, 256, true},
+        };
+        for (const Case& c : cases) {
+            const QString path = mSandbox->Root() + c.name;
+            QCOMPARE(QProcess::execute(QStringLiteral("convert"),
+                                       QStringList{sourcePath} + c.options + QStringList{path}),
+                     0);
+            mSandbox->interaction.openAnswers = {path};
+            Trigger(mForm->Command(QStringLiteral("Open1Click")));
+            TChild* child = mForm->ActiveDocument();
+            QVERIFY2(child != nullptr && child->windowTitle() == c.name, c.name);
+            QVERIFY2(SamePixels(child->Picture(), LoadIcon(path.toStdString())), c.name);
+            QCOMPARE(child->PictureWidth(), c.width);
+            QCOMPARE(child->Picture().PixelColor(2, 2), (PaletteEntry{0, 0, 255}));
+            if (c.alpha) {
+                QCOMPARE(child->Picture().PixelColor(c.width - 2, 2),
+                         (PaletteEntry{255, 255, 255}));
+            }
+        }
+
+        const QString metafile = WriteBytes(QStringLiteral("plan.wmf"), test::WmfWriter()
+                                                                            .Window(0, 0, 60, 40)
+                                                                            .Brush(0, 0, 0, 255)
+                                                                            .Select(0)
+                                                                            .Rectangle(0, 0, 30, 40)
+                                                                            .Bytes());
+        mSandbox->interaction.openAnswers = {metafile};
+        Trigger(mForm->Command(QStringLiteral("Open1Click")));
+        TChild* child = mForm->ActiveDocument();
+        QCOMPARE(child->windowTitle(), QStringLiteral("plan.wmf"));
+        const Bitmap drawn = LoadWmfPicture(metafile.toStdString());
+        QCOMPARE(drawn.Width(), 60);
+        QVERIFY(SamePixels(child->Picture(), drawn));
+        QCOMPARE(child->Picture().PixelColor(10, 20), (PaletteEntry{255, 0, 0}));
+        QCOMPARE(mForm->Documents().size(), 7);
+        QVERIFY(mSandbox->interaction.Texts(QStringLiteral("tell")).isEmpty());
+    }
+
+    void damagedPngsIconsAndMetafilesAreReportedAndTheProgramGoesOn() {
+        Start();
+        const std::vector<std::uint8_t> png = EncodePng(GradientBitmap(30, 20));
+        std::vector<std::uint8_t> badChecksum = png;
+        badChecksum[29] ^= 1;
+        std::vector<std::uint8_t> huge = png;
+        huge[16] = 0x7F; // 2^31 - 1 pixels wide, with its checksum fixed
+        const auto crc = ::crc32(0, huge.data() + 12, 17);
+        for (int i = 0; i < 4; ++i) {
+            huge[29 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
+        }
+        const QString icon = mSandbox->Root() + "whole.ico";
+        QCOMPARE(QProcess::execute(QStringLiteral("convert"), {QStringLiteral("rose:"), icon}), 0);
+        std::vector<std::uint8_t> cutIcon = ReadFileBytes(icon.toStdString());
+        cutIcon.resize(cutIcon.size() / 2);
+        const QStringList damaged = {
+            WriteBytes(QStringLiteral("cut.png"), {png.begin(), png.begin() + 60}),
+            WriteBytes(QStringLiteral("checksum.png"), badChecksum),
+            WriteBytes(QStringLiteral("huge.png"), huge),
+            WriteBytes(QStringLiteral("cut.ico"), cutIcon),
+            WriteText(QStringLiteral("fake.cur"), "no cursor here"),
+            WriteText(QStringLiteral("fake.wmf"), "no metafile here"),
+            WriteBytes(QStringLiteral("empty.wmf"), test::WmfWriter().Bytes()),
+        };
+        for (const QString& path : damaged) {
+            mSandbox->interaction.openAnswers = {path};
+            Trigger(mForm->Command(QStringLiteral("Open1Click")));
+            QCOMPARE(mForm->Documents().size(), 0);
+            const Interaction::Kind kind = mSandbox->interaction.shown.last().kind;
+            const QString text = mSandbox->interaction.shown.last().text;
+            QVERIFY2(kind == Interaction::Kind::Error && text.contains(path), qPrintable(text));
+        }
+        mSandbox->interaction.openAnswers = {WritePng(QStringLiteral("good.png"))};
+        Trigger(mForm->Command(QStringLiteral("Open1Click")));
+        QCOMPARE(Captions(), QStringList{QStringLiteral("good.png")});
+    }
+
     void theOpenDialogOffersThePictureKindsAndStartsInThePictureDirectory() {
         Start();
         Trigger(mForm->Command(QStringLiteral("Open1Click")));
         const auto& shown = mSandbox->interaction.shown;
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown.first().directory, mForm->PictureDir());
-        for (const char* pattern : {"*.jpg", "*.jpeg", "*.bmp", "*.ico", "*.wmf"}) {
+        for (const char* pattern :
+             {"*.jpg", "*.jpeg", "*.bmp", "*.png", "*.ico", "*.cur", "*.wmf"}) {
             QVERIFY2(shown.first().text.contains(QLatin1String(pattern)), pattern);
         }
+        // Only what opens as a picture is offered.
+        QVERIFY(!shown.first().text.contains(QLatin1String("*.emf")));
         QCOMPARE(mForm->Documents().size(), 0);
     }
 
     void droppedPicturesOpenAndAFailingOneDoesNotStopTheOthers() {
         Start();
-        const QStringList dropped = {
-            WriteJpeg(QStringLiteral("a.JPG")), WriteText(QStringLiteral("notes.txt"), "text"),
-            WriteText(QStringLiteral("broken.bmp"), "BM but nothing else"),
-            WriteBmp(QStringLiteral("b.bmp")), WriteJpeg(QStringLiteral("c.Jpeg"))};
+        const QStringList dropped = {WriteJpeg(QStringLiteral("a.JPG")),
+                                     WriteText(QStringLiteral("notes.txt"), "text"),
+                                     WriteText(QStringLiteral("broken.bmp"), "BM but nothing else"),
+                                     WriteBmp(QStringLiteral("b.bmp")),
+                                     WriteJpeg(QStringLiteral("c.Jpeg")),
+                                     WritePng(QStringLiteral("d.PNG"))};
         Drop(dropped);
-        QCOMPARE(Captions(), (QStringList{"a.JPG", "b.bmp", "c.Jpeg"}));
+        QCOMPARE(Captions(), (QStringList{"a.JPG", "b.bmp", "c.Jpeg", "d.PNG"}));
         const QStringList errors = mSandbox->interaction.Texts(QStringLiteral("tell"));
         QCOMPARE(errors.size(), 1);
         QVERIFY2(errors.first().contains(QStringLiteral("broken.bmp")), qPrintable(errors.first()));
@@ -252,9 +378,9 @@ private slots:
     void theCommandLineOpensPicturesAndExplainsWhatItCannotUse() {
         Start();
         const QString picture = WriteJpeg(QStringLiteral("shot.jpg"));
-        mForm->OpenCommandLine(
-            {picture, QStringLiteral("--geometry"), QStringLiteral("notes.txt")});
-        QCOMPARE(Captions(), QStringList{QStringLiteral("shot.jpg")});
+        mForm->OpenCommandLine({picture, QStringLiteral("--geometry"), QStringLiteral("notes.txt"),
+                                WritePng(QStringLiteral("screen.png"))});
+        QCOMPARE(Captions(), (QStringList{"screen.png", "shot.jpg"}));
         const QStringList messages = mSandbox->interaction.Texts(QStringLiteral("tell"));
         QCOMPARE(messages.size(), 1);
         QVERIFY(messages.first().contains(QStringLiteral("--geometry")));

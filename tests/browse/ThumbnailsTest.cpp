@@ -18,6 +18,7 @@
 #include "browse/thumbnails/ThumbnailSource.h"
 #include "imaging/codecs/BmpCodec.h"
 #include "imaging/codecs/JpegCodec.h"
+#include "imaging/codecs/PngCodec.h"
 #include "imaging/codecs/WmfTestFiles.h"
 
 namespace pixmoth {
@@ -77,7 +78,7 @@ TEST(ThumbnailDrawing, AWidePictureIsSquashedIntoTheFramedSquare) {
 TEST(PictureListing, ListsPictureFilesByNameIgnoringCase) {
     TempDir dir;
     for (const char* name : {"b2.jpg", "a.jpg", "B.BMP", "c.Wmf", "A1.bmp", "d.jpeg", "e.gif", "f",
-                             ".hidden.jpg", "x.jpg.txt"}) {
+                             "g.PNG", ".hidden.jpg", "x.jpg.txt"}) {
         test::WriteTextFile(dir / name, "x");
     }
     fs::create_directory(dir / "old.jpg");
@@ -86,7 +87,7 @@ TEST(PictureListing, ListsPictureFilesByNameIgnoringCase) {
     fs::create_symlink(dir / "a.jpg", dir / "z.JPG");
     const std::vector<PictureEntry> entries = CollectPictureFiles(dir.Path());
     EXPECT_EQ(Names(entries), (std::vector<std::string>{".hidden.jpg", "a.jpg", "A1.bmp", "B.BMP",
-                                                        "b2.jpg", "c.Wmf", "z.JPG"}));
+                                                        "b2.jpg", "c.Wmf", "g.PNG", "z.JPG"}));
     EXPECT_EQ(entries[1].path, dir / "a.jpg");
     EXPECT_EQ(entries[1].size, 1u);
     EXPECT_EQ(CollectPictureFiles(dir.Path() + "/")[1].path, dir / "a.jpg");
@@ -129,6 +130,8 @@ TEST(ThumbnailSource, EachKindComesAtTheCheapestSizeThatFillsTheSquare) {
     TempDir dir;
     SaveJpeg(test::PatternBitmap(800, 600), dir / "photo.JPG");
     SaveBmp(test::PatternBitmap(300, 7), dir / "strip.bmp");
+    SavePng(test::PatternBitmap(120, 9), dir / "screen.png");
+    test::WriteTextFile(dir / "broken.png", "not a picture");
     WriteBytes(dir / "drawing.wmf",
                test::WmfWriter().Placeable({0, 0, 9600, 4800}, 960).Rectangle(0, 0, 5, 5).Bytes());
     WriteBytes(dir / "empty.wmf", test::WmfWriter().Bytes());
@@ -147,6 +150,8 @@ TEST(ThumbnailSource, EachKindComesAtTheCheapestSizeThatFillsTheSquare) {
     const Case cases[] = {
         {"photo.JPG", 200, 150, false, nullptr}, // 1/4: 1/8 would be 75 high
         {"strip.bmp", 300, 7, false, nullptr},
+        {"screen.png", 120, 9, false, nullptr},
+        {"broken.png", 0, 0, true, "broken.png\" is not a PNG picture"},
         {"drawing.wmf", 182, 91, false, nullptr}, // 960 x 480 own size
         {"empty.wmf", 0, 0, true, nullptr},
         {"broken.jpg", 0, 0, true, "Cannot read JPEG file"},

@@ -15,6 +15,7 @@
 #include "imaging/codecs/FileIO.h"
 #include "imaging/codecs/JpegCodec.h"
 #include "imaging/codecs/JpegTestFiles.h"
+#include "imaging/codecs/PngCodec.h"
 #include "imaging/effects/ColourEffects.h"
 #include "imaging/effects/EnhancementTable.h"
 #include "imaging/effects/TileEffects.h"
@@ -177,6 +178,18 @@ TEST(PictureCli, WritesJpegByExtensionAndTimesTheOperation) {
     EXPECT_EQ(written.Height(), 40);
 }
 
+TEST(PictureCli, ReadsAndWritesPngLosslessly) {
+    TempDir temp;
+    Bitmap picture = PatternBitmap(37, 23);
+    SavePng(picture, temp / "in.png");
+    const Outcome outcome =
+        RunCli(temp, {"apply", "RotateRight", temp / "in.png", temp / "out.PNG"});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    Bitmap expected;
+    RotateRight(picture, expected);
+    EXPECT_TRUE(SamePicture(LoadPng(temp / "out.PNG"), expected));
+}
+
 TEST(PictureCli, BadCallsFailWithAMessageAndWriteNothing) {
     TempDir temp;
     const std::string input = temp / "in.bmp";
@@ -197,7 +210,7 @@ TEST(PictureCli, BadCallsFailWithAMessageAndWriteNothing) {
         {{"apply", "Darken", "ten", input, out}, "VALUE must be a whole number"},
         {{"apply", "Darken", "1.5", input, out}, "VALUE must be a whole number"},
         {{"apply", "Invert", missing, out}, "Cannot open file"},
-        {{"apply", "Invert", input, temp / "out.png"}, "must end in .jpg, .jpeg or .bmp"},
+        {{"apply", "Invert", input, temp / "out.gif"}, "must end in .jpg, .jpeg, .bmp or .png"},
         {{"apply", "Seamless", "0", input, out}, "Division by zero"},
         {{"apply", "Invert", input, out, "--colour"}, "Unknown option --colour"},
         {{"apply", "AddMonoNoise", "5", input, out, "--seed", "x"}, "--seed must be a whole"},

@@ -71,8 +71,8 @@ TEST(ThumbsCli, RefusesWhatItCannotList) {
     };
     const Case cases[] = {
         {{"thumbs", temp / "missing"}, "is not a directory"},
-        {{"thumbs", temp / "empty", "--out", temp / "strip.png"},
-         "must end in .jpg, .jpeg or .bmp"},
+        {{"thumbs", temp / "empty", "--out", temp / "strip.gif"},
+         "must end in .jpg, .jpeg, .bmp or .png"},
         {{"thumbs", temp / "empty", "--out", temp / "strip.bmp"}, "holds no pictures"},
         {{"thumbs"}, "pixmoth-cli thumbs DIR"},
     };

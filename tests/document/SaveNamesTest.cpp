@@ -18,8 +18,11 @@ TEST(SaveAsFileName, AppendsTheFiltersExtensionOnlyToNamesWithoutAPictureExtensi
     const std::vector<Case> cases = {
         {"bare name, JPEG filter", "/p/holiday", 1, "/p/holiday.jpg"},
         {"bare name, bitmap filter", "/p/holiday", 2, "/p/holiday.bmp"},
-        {"foreign extension gets the filter's", "/p/holiday.png", 1, "/p/holiday.png.jpg"},
-        {"foreign extension, bitmap filter", "/p/holiday.png", 2, "/p/holiday.png.bmp"},
+        {"bare name, PNG filter", "/p/holiday", 3, "/p/holiday.png"},
+        {"foreign extension gets the filter's", "/p/holiday.gif", 1, "/p/holiday.gif.jpg"},
+        {"foreign extension, bitmap filter", "/p/holiday.gif", 2, "/p/holiday.gif.bmp"},
+        {"foreign extension, PNG filter", "/p/holiday.gif", 3, "/p/holiday.gif.png"},
+        {".png is kept under the JPEG filter", "/p/holiday.png", 1, "/p/holiday.png"},
         {".jpg is kept under the bitmap filter", "/p/holiday.jpg", 2, "/p/holiday.jpg"},
         {".jpeg is kept", "/p/holiday.jpeg", 1, "/p/holiday.jpeg"},
         {".bmp is kept, no photo.bmp.bmp", "/p/photo.bmp", 2, "/p/photo.bmp"},
@@ -45,6 +48,7 @@ TEST(WritePictureFileName, KeepsPictureNamesAndMakesOtherNamesBitmaps) {
         {"long JPEG extension", "/p/a.jpeg", "/p/a.jpeg"},
         {"bitmap", "/p/a.bmp", "/p/a.bmp"},
         {"bitmap in upper case", "/p/a.BMP", "/p/a.BMP"},
+        {"PNG", "/p/a.Png", "/p/a.Png"},
         {"any other name becomes a bitmap", "/p/a.ico", "/p/a.ico.bmp"},
         {"no extension", "/p/a", "/p/a.bmp"},
     };

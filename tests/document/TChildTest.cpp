@@ -766,17 +766,25 @@ private slots:
         QCOMPARE(interaction.shown.last().filterIndex, 1);
         QCOMPARE(interaction.shown.last().directory, mSandbox->Home());
         QCOMPARE(interaction.shown.last().text,
-                 QStringLiteral("Jpeg Image (*.jpg);;Bitmap (*.bmp)"));
+                 QStringLiteral("Jpeg Image (*.jpg);;Bitmap (*.bmp);;PNG Image (*.png)"));
         QVERIFY(FileBytes(saveDir + "holiday.bmp").startsWith("BM"));
         QCOMPARE(IniReadInteger(ini, "Save Dlg Filter", "value", 0), 2);
         QCOMPARE(IniReadString(ini, "Save Dir", "value", ""), saveDir.toStdString());
 
-        interaction.saveAnswers = {Interaction::SaveChoice{saveDir + "holiday.png", 1}};
+        interaction.saveAnswers = {Interaction::SaveChoice{saveDir + "holiday.gif", 1}};
         Trigger(child->Command(QStringLiteral("SaveAs1Click")));
         QCOMPARE(interaction.shown.last().filterIndex, 2);
         QCOMPARE(interaction.shown.last().directory, saveDir);
-        QVERIFY(FileBytes(saveDir + "holiday.png.jpg").startsWith("\xff\xd8"));
+        QVERIFY(FileBytes(saveDir + "holiday.gif.jpg").startsWith("\xff\xd8"));
         QCOMPARE(IniReadInteger(ini, "Save Dlg Filter", "value", 0), 1);
+
+        // The PNG filter: lossless, remembered like the others.
+        interaction.saveAnswers = {Interaction::SaveChoice{saveDir + "lossless", 3}};
+        Trigger(child->Command(QStringLiteral("SaveAs1Click")));
+        QCOMPARE(interaction.shown.last().filterIndex, 1);
+        QVERIFY(
+            SamePixels(LoadPicture((saveDir + "lossless.png").toStdString()), child->Picture()));
+        QCOMPARE(IniReadInteger(ini, "Save Dlg Filter", "value", 0), 3);
 
         // An existing file under the completed name is replaced only when the
         // user says so.
@@ -788,7 +796,7 @@ private slots:
         QCOMPARE(interaction.shown.last().text,
                  QStringLiteral("holiday.bmp already exists.\r\nDo you want to replace it?"));
         QCOMPARE(FileBytes(saveDir + "holiday.bmp"), before);
-        QCOMPARE(IniReadInteger(ini, "Save Dlg Filter", "value", 0), 1);
+        QCOMPARE(IniReadInteger(ini, "Save Dlg Filter", "value", 0), 3);
 
         // Saving leaves the document on the file it came from.
         QCOMPARE(child->windowTitle(), QStringLiteral("pic.bmp"));

@@ -20,7 +20,7 @@ bool IsListedPictureName(const std::string& name) {
     std::string extension = name.substr(dot + 1);
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == "jpg" || extension == "bmp" || extension == "wmf";
+    return extension == "jpg" || extension == "bmp" || extension == "png" || extension == "wmf";
 }
 
 std::vector<PictureEntry> CollectPictureFiles(const std::string& dir) {

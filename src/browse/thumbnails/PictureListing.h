@@ -14,7 +14,7 @@ struct PictureEntry {
     std::int64_t modified = 0; // nanoseconds since the epoch
 };
 
-// True for names ending in ".jpg", ".bmp" or ".wmf" in any case.
+// True for names ending in ".jpg", ".bmp", ".png" or ".wmf" in any case.
 bool IsListedPictureName(const std::string& name);
 
 // The files of `dir` whose names IsListedPictureName accepts, sorted by

@@ -10,6 +10,7 @@
 #include "imaging/codecs/BmpCodec.h"
 #include "imaging/codecs/FileIO.h"
 #include "imaging/codecs/JpegCodec.h"
+#include "imaging/codecs/PngCodec.h"
 #include "imaging/codecs/wmf/WmfPlayer.h"
 
 namespace pixmoth {
@@ -61,10 +62,13 @@ Bitmap LoadThumbSource(const std::string& path, const WmfRenderer& renderWmf) {
     if (extension == ".bmp") {
         return LoadBmp(path);
     }
+    if (extension == ".png") {
+        return LoadPng(path);
+    }
     if (extension == ".wmf") {
         return LoadWmfThumbSource(path, renderWmf);
     }
-    throw Error("No thumbnail for \"" + path + "\": use .jpg, .bmp or .wmf");
+    throw Error("No thumbnail for \"" + path + "\": use .jpg, .bmp, .png or .wmf");
 }
 
 Thumbnail MakeThumbnail(const std::string& path, const WmfRenderer& renderWmf) {

@@ -18,7 +18,7 @@ using WmfRenderer = std::function<Bitmap(const WmfFile& file, int width, int hei
 // The picture of `path`, at least kThumbPictureRect's size on each side where
 // the picture is that large, in the least work: a JPEG at the smallest of
 // libjpeg's scalings that keeps both sides at least 91 pixels, a metafile at
-// the same rule's size (its own size at most), a BMP whole. An empty bitmap for
+// the same rule's size (its own size at most), a BMP or PNG whole. An empty bitmap for
 // a metafile that draws nothing. Errors (unreadable or damaged files, other
 // extensions) are thrown with the decoder's text.
 Bitmap LoadThumbSource(const std::string& path, const WmfRenderer& renderWmf);

@@ -197,7 +197,9 @@ Bitmap DecodeUncompressed(const BmpHeader& header, const std::uint8_t* pixels) {
     return bitmap;
 }
 
-Bitmap DecodeNamed(const std::uint8_t* data, std::size_t size, const std::string& subject) {
+} // namespace
+
+Bitmap DecodeBmp(const std::uint8_t* data, std::size_t size, const std::string& subject) {
     const BmpHeader header = ParseBmpHeader(data, size, size, subject);
     const std::uint8_t* pixels = data + header.pixelOffset;
     const auto pixelBytes = static_cast<std::size_t>(header.pixelBytes);
@@ -206,6 +208,8 @@ Bitmap DecodeNamed(const std::uint8_t* data, std::size_t size, const std::string
     }
     return DecodeUncompressed(header, pixels);
 }
+
+namespace {
 
 std::string FileSubject(const std::string& path) {
     return "File \"" + path + "\"";
@@ -288,7 +292,7 @@ struct BmpLayout {
 } // namespace
 
 Bitmap DecodeBmp(const std::uint8_t* data, std::size_t size) {
-    return DecodeNamed(data, size, "The data");
+    return DecodeBmp(data, size, "The data");
 }
 
 // Uncompressed files whose rows are the bitmap's rows are read straight into the
@@ -305,7 +309,7 @@ Bitmap LoadBmp(const std::string& path) {
     const PixelFormat format = TargetFormat(header);
     if (!RowsCopyAsTheyAre(header, format)) {
         const std::vector<std::uint8_t> data = ReadFileBytes(path);
-        return DecodeNamed(data.data(), data.size(), subject);
+        return DecodeBmp(data.data(), data.size(), subject);
     }
 
     Bitmap bitmap;

@@ -20,6 +20,8 @@ namespace pixmoth {
 // picture is an error, not a partial picture; RLE pixels that no code sets are
 // black.
 Bitmap DecodeBmp(const std::uint8_t* data, std::size_t size);
+// As DecodeBmp, with errors reading `subject` + " is truncated" and so on.
+Bitmap DecodeBmp(const std::uint8_t* data, std::size_t size, const std::string& subject);
 // As DecodeBmp, from a file; error texts name the file.
 Bitmap LoadBmp(const std::string& path);
 

@@ -10,6 +10,7 @@
 #include <png.h>
 
 #include "imaging/bitmap/Error.h"
+#include "imaging/codecs/AlphaOnWhite.h"
 #include "imaging/codecs/FileIO.h"
 #include "imaging/codecs/InputFile.h"
 
@@ -178,20 +179,6 @@ private:
     png_infop mInfo = nullptr;
 };
 
-// Blends a row of blue, green, red, alpha pixels onto white, into blue, green,
-// red. (v + 128 + ((v + 128) >> 8)) >> 8 is v / 255 rounded to nearest for
-// every v up to 65535.
-void CompositeOnWhite(const std::uint8_t* in, std::uint8_t* out, int width) {
-    for (int x = 0; x < width; ++x, in += 4, out += 3) {
-        const unsigned alpha = in[3];
-        const unsigned white = 255 * (255 - alpha) + 128;
-        for (int c = 0; c < 3; ++c) {
-            const unsigned v = in[c] * alpha + white;
-            out[c] = static_cast<std::uint8_t>((v + (v >> 8)) >> 8);
-        }
-    }
-}
-
 // Reads the header, checks the picture's claims and decodes it.
 Bitmap Decode(Input& input, const std::string& subject) {
     std::uint8_t signature[8];
@@ -205,6 +192,8 @@ Bitmap Decode(Input& input, const std::string& subject) {
     reader.Run([&] {
         png_set_read_fn(png, &input, ReadData);
         png_set_sig_bytes(png, sizeof signature);
+        // The size is checked below, with a message that says what is wrong.
+        png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);
         png_read_info(png, info);
     });
 
@@ -282,7 +271,7 @@ Bitmap Decode(Input& input, const std::string& subject) {
                 }
                 png_read_rows(png, rows, nullptr, count);
                 for (png_uint_32 i = 0; i < count; ++i) {
-                    CompositeOnWhite(rows[i], bits + (y + i) * stride, static_cast<int>(width));
+                    AlphaOnWhite(rows[i], bits + (y + i) * stride, static_cast<int>(width));
                 }
             }
         });
@@ -296,7 +285,7 @@ Bitmap Decode(Input& input, const std::string& subject) {
         }
         reader.Run([&] { png_read_image(png, rows.data()); });
         for (png_uint_32 y = 0; y < height; ++y) {
-            CompositeOnWhite(rows[y], bits + y * stride, static_cast<int>(width));
+            AlphaOnWhite(rows[y], bits + y * stride, static_cast<int>(width));
         }
     }
     // The rest of the file (text after the picture, the end chunk) is not read:
@@ -451,8 +440,12 @@ bool IsPngData(const std::uint8_t* data, std::size_t size) {
 }
 
 Bitmap DecodePng(const std::uint8_t* data, std::size_t size) {
+    return DecodePng(data, size, "The PNG data");
+}
+
+Bitmap DecodePng(const std::uint8_t* data, std::size_t size, const std::string& subject) {
     Input input(data, size);
-    return Decode(input, "The PNG data");
+    return Decode(input, subject);
 }
 
 Bitmap LoadPng(const std::string& path) {

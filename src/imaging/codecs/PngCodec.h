@@ -28,6 +28,8 @@ constexpr int kPngCompressionLevel = 4;
 // refused before any pixel memory is taken. Damaged ancillary chunks (text,
 // colour information) are skipped: the picture does not depend on them.
 Bitmap DecodePng(const std::uint8_t* data, std::size_t size);
+// As DecodePng, with errors reading `subject` + " is truncated" and so on.
+Bitmap DecodePng(const std::uint8_t* data, std::size_t size, const std::string& subject);
 // As DecodePng, read from the file in pieces: the header is checked before the
 // rest is read. Error texts name the file.
 Bitmap LoadPng(const std::string& path);
