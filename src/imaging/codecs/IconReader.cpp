@@ -88,7 +88,10 @@ std::optional<Picture> Describe(Picture picture, const std::vector<std::uint8_t>
         return std::nullopt;
     }
     // Colour rows and mask rows, bottom-up; top-down is not defined for icons.
-    if (width <= 0 || doubled < 2) {
+    const int bits = picture.bits;
+    const bool knownDepth =
+        bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    if (width <= 0 || doubled < 2 || !knownDepth) {
         return std::nullopt;
     }
     picture.width = static_cast<int>(width);
@@ -103,6 +106,8 @@ bool Better(const Picture& a, const Picture& b) {
 }
 
 // Reads the directory and each picture's header; returns the picture to show.
+// Pictures that are not in the file, or whose header makes no sense, are
+// passed over.
 Picture Choose(const ReadRange& read, std::uint64_t fileSize, const std::string& subject) {
     const std::vector<std::uint8_t> directory = read(0, kDirectoryBytes);
     if (directory.size() < kDirectoryBytes || Le16(directory.data()) != 0 ||
@@ -179,11 +184,6 @@ Bitmap DecodeDib(const std::vector<std::uint8_t>& data, const Picture& picture,
     const bool core = Le32(data.data()) == kCoreHeader;
     const std::uint32_t headerSize = Le32(data.data());
     const std::uint32_t compression = core ? 0 : Le32(data.data() + 16);
-    const int bits = picture.bits;
-    if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16 && bits != 24 &&
-        bits != 32) {
-        throw Error(subject + " has an unsupported bit count of " + std::to_string(bits));
-    }
     if (compression != 0 && compression != 3 && compression != 6) {
         throw Error(subject + " uses unsupported compression " + std::to_string(compression));
     }

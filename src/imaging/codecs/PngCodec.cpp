@@ -390,6 +390,8 @@ void Encode(const Bitmap& bitmap, Output& output) {
     png_infop info = writer.Info();
     writer.Run([&] {
         png_set_write_fn(png, &output, WriteData, FlushData);
+        // Any picture the program holds (libpng's own limit is a million pixels a side).
+        png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);
         png_set_compression_level(png, kPngCompressionLevel);
         png_set_compression_buffer_size(png, 65536);
         png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),

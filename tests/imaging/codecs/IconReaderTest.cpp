@@ -216,7 +216,7 @@ TEST(IconReader, DamagedFilesAreRefusedWithAMessageNamingTheFile) {
         {"e.cur", Cut(IconFile({good}, 2), 22 + good.size() - 200),
          "\": its 32 x 32 picture is truncated"},
         {"f.ico", IconFile({huge}), "picture claims more pixels than this program opens"},
-        {"g.ico", IconFile({threeBits}), "has an unsupported bit count of 3"},
+        {"g.ico", IconFile({threeBits}), "holds no picture that can be read"},
         {"h.ico", IconFile({brokenPng}), "its 20 x 20 picture is damaged"},
     };
     test::TempDir dir;

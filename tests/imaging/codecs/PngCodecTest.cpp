@@ -102,6 +102,12 @@ TEST(PngCodec, EveryPixelFormatIsWrittenLosslessly) {
     }
 }
 
+TEST(PngCodec, PicturesWiderThanLibpngsOwnLimitRoundTrip) {
+    const Bitmap wide = test::PatternBitmap(1'000'001, 2);
+    const Bytes png = EncodePng(wide);
+    EXPECT_TRUE(test::SamePicture(DecodePng(png.data(), png.size()), wide));
+}
+
 TEST(PngCodec, DamagedFilesAreRefusedWithAMessageNamingTheFile) {
     struct Case {
         const char* name;
