@@ -220,6 +220,8 @@ TEST(PictureCli, BadCallsFailWithAMessageAndWriteNothing) {
         // Limits of the result come before the input is read (it is missing here).
         {{"resample", "Box", "40000", "40000", missing, out},
          "(40000 x 40000 pixels) is too large for a BMP file"},
+        // PNG has no such limit: the missing input is what fails.
+        {{"resample", "Box", "40000", "40000", missing, temp / "out.png"}, "Cannot open file"},
         {{"resample", "Box", "70000", "10", missing, temp / "out.jpg"},
          "is too large for a JPEG file: a side may have at most 65500 pixels"},
         {{"resample", "Box", "20000000", "1", missing, out}, "a side may have at most 16777216"},

@@ -96,10 +96,16 @@ void SavePicture(const Bitmap& bitmap, const std::string& path) {
 
 void CheckPictureSize(int width, int height, const std::string& path) {
     try {
-        if (PictureKindOf(path) == PictureKind::Jpeg) {
+        switch (PictureKindOf(path)) {
+        case PictureKind::Jpeg:
             CheckJpegSize(width, height);
-        } else {
+            break;
+        case PictureKind::Png:
+            break; // PNG holds any size a bitmap can have
+        case PictureKind::Bmp:
+        case PictureKind::Other:
             CheckBmpSize(width, height, PixelFormat::Bit24);
+            break;
         }
     } catch (const Error& error) {
         throw Error("Cannot write file \"" + path + "\": " + error.what());
