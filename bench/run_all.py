@@ -12,6 +12,7 @@ the same run, so below 1 means faster or smaller. Progress goes to stderr.
 import json
 import os
 import shutil
+import signal
 import statistics
 import subprocess
 import sys
@@ -29,10 +30,13 @@ os.makedirs(WORK, exist_ok=True)
 
 
 def file_system(folder):
+    # The first line: a folder under more than one mount gets one line each.
     found = subprocess.run(["findmnt", "-n", "-o", "FSTYPE", "-T", folder], capture_output=True,
-                           text=True).stdout.strip()
-    return found or subprocess.run(["stat", "-f", "-c", "%T", folder], capture_output=True,
-                                   text=True).stdout.strip()
+                           text=True).stdout.split()
+    if found:
+        return found[0]
+    return subprocess.run(["stat", "-f", "-c", "%T", folder], capture_output=True,
+                          text=True).stdout.strip()
 
 
 FS = file_system(WORK)
@@ -361,6 +365,8 @@ def main():
     print(f"\nLoad average at the end: {end[0]:.1f}")
 
 
+# Interrupted, the scratch folders still go.
+signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
 try:
     if sys.argv[3:] == ["--make-pictures"]:
         make_pictures()
