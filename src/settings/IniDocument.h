@@ -95,6 +95,8 @@ private:
 
     Line LineAt(std::size_t begin) const;
     std::string_view TextOf(const Line& line) const;
+    // The first section header line starting at or after `from` (a line start).
+    std::optional<Line> NextSectionHeader(std::size_t from) const;
     std::optional<SectionSpan> FindSection(std::string_view name) const;
     std::optional<Line> FindKey(const SectionSpan& span, std::string_view key) const;
     // Inserts a line at `at` (a line's start or the end of the text).
