@@ -7,6 +7,8 @@
 
 #include <stdlib.h>
 
+#include "FuzzRequire.h"
+
 // A folder of the fuzzer's own for real files, on a memory file system when
 // there is one (writes flush to disk), removed when the fuzzer ends.
 namespace pixmoth::fuzz {
@@ -29,14 +31,6 @@ inline const std::string& Folder() {
     });
     static_cast<void>(removed);
     return folder;
-}
-
-// Stops the fuzzer with the broken rule.
-inline void Require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
 }
 
 } // namespace pixmoth::fuzz

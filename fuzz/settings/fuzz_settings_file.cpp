@@ -25,7 +25,6 @@ namespace {
 
 using pixmoth::IniDocument;
 using pixmoth::fuzz::Folder;
-using pixmoth::fuzz::Require;
 
 enum class Kind { Plain, Link, Dangling, HardLink };
 

@@ -1,19 +1,23 @@
 // The picture files as the program and pixmoth-cli open them: arbitrary bytes
-// written to a real file named .jpg or .bmp, opened with LoadPicture, its size
-// read ahead with ReadPictureSize, and small pictures saved and opened again.
+// written to a real file named by what they start like (.bmp, .png, .ico,
+// else .jpg), opened by extension as a document window opens it, the size
+// read ahead with ReadPictureSize, and small pictures saved in every format
+// and opened again.
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
+#include <initializer_list>
 #include <optional>
 #include <string>
 
 #include "FuzzFolder.h"
 #include "imaging/bitmap/Error.h"
+#include "imaging/codecs/IconReader.h"
 #include "imaging/codecs/PictureFile.h"
 
 namespace {
 
 using pixmoth::fuzz::Folder;
-using pixmoth::fuzz::Require;
 
 // Legal pictures this large are correct and slow: skipped, as their claims
 // are checked by the readers' own limits before any of this.
@@ -27,18 +31,25 @@ bool SameSize(const pixmoth::Bitmap& a, const pixmoth::Bitmap& b) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // JPEG unless the data starts like a BMP file.
-    const bool bmp = size >= 2 && data[0] == 'B' && data[1] == 'M';
-    const std::string path = Folder() + (bmp ? "/in.bmp" : "/in.jpg");
+    const auto startsWith = [&](std::initializer_list<std::uint8_t> head) {
+        return size >= head.size() && std::equal(head.begin(), head.end(), data);
+    };
+    const char* extension = startsWith({'B', 'M'})                                 ? ".bmp"
+                            : startsWith({0x89, 'P', 'N', 'G'})                    ? ".png"
+                            : startsWith({0, 0, 1, 0}) || startsWith({0, 0, 2, 0}) ? ".ico"
+                                                                                   : ".jpg";
+    const std::string path = Folder() + "/in" + extension;
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    const std::optional<pixmoth::PictureSize> claimed = pixmoth::ReadPictureSize(path);
+    const bool icon = extension[1] == 'i';
+    const std::optional<pixmoth::PictureSize> claimed =
+        icon ? std::nullopt : pixmoth::ReadPictureSize(path);
     if (claimed && std::uint64_t(claimed->width) * std::uint64_t(claimed->height) > kMaxPixels) {
         return 0;
     }
     pixmoth::Bitmap picture;
     try {
-        picture = pixmoth::LoadPicture(path);
+        picture = icon ? pixmoth::LoadIcon(path) : pixmoth::LoadPicture(path);
     } catch (const pixmoth::Error&) {
         return 0;
     }
@@ -48,17 +59,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 "the size read ahead is the size opened");
     }
     if (std::uint64_t(picture.Width()) * std::uint64_t(picture.Height()) <= kMaxRoundTripPixels) {
-        for (const char* name : {"/out.bmp", "/out.jpg"}) {
+        for (const char* name : {"/out.bmp", "/out.png", "/out.jpg"}) {
             const std::string out = Folder() + name;
             pixmoth::SavePicture(picture, out);
             const pixmoth::Bitmap again = pixmoth::LoadPicture(out);
             Require(SameSize(again, picture), "a saved picture opens at its size");
-            if (name[5] == 'b') {
-                Require(again.Format() == picture.Format(), "BMP keeps the pixel format");
+            if (name[5] != 'j') { // BMP and PNG are lossless
+                Require(again.Format() == picture.Format() || name[5] == 'p',
+                        "BMP keeps the pixel format");
                 for (int y = 0; y < picture.Height(); ++y) {
                     for (int x = 0; x < picture.Width(); ++x) {
                         Require(again.PixelColor(x, y) == picture.PixelColor(x, y),
-                                "BMP keeps every pixel");
+                                "lossless files keep every pixel");
                     }
                 }
             }

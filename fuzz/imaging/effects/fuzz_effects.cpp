@@ -8,7 +8,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include "FuzzFolder.h"
+#include "FuzzRequire.h"
 #include "imaging/bitmap/Bitmap.h"
 #include "imaging/bitmap/Error.h"
 #include "imaging/bitmap/Random.h"
@@ -24,7 +24,6 @@
 namespace {
 
 using pixmoth::Bitmap;
-using pixmoth::fuzz::Require;
 
 constexpr pixmoth::PixelFormat kFormats[] = {
     pixmoth::PixelFormat::Bit1,  pixmoth::PixelFormat::Bit4,  pixmoth::PixelFormat::Bit8,
