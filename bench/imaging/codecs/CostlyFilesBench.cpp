@@ -1,6 +1,6 @@
 // Small files with large costs, each against the least work it could take,
 // in the same run:
-//   - a 600-byte JPEG claiming 14000 x 14000 pixels, refused;
+//   - an 834-byte JPEG claiming 14000 x 14000 pixels, refused;
 //   - JPEGs whose data ends early (8000 x 8000 cut at 40 KB, 14000 x 14000 cut
 //     at 100 KB): decoded as the program does (stopping where the data ends)
 //     and as plain libjpeg does to the last row, against filling the picture
