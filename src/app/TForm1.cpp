@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragMoveEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -595,6 +596,16 @@ void TForm1::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls()) {
         event->acceptProposedAction();
     }
+}
+
+// A thumbnail dragged back onto its own list is no file dropped on the window.
+void TForm1::dragMoveEvent(QDragMoveEvent* event) {
+    const QPoint at = mThumbListView1->mapFrom(this, event->position().toPoint());
+    if (event->source() == mThumbListView1 && mThumbListView1->rect().contains(at)) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
 }
 
 void TForm1::dropEvent(QDropEvent* event) {

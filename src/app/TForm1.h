@@ -107,6 +107,11 @@ public slots:
     // Enabled while the clipboard holds a picture.
     void PasteActionUpdate();
     void DirTreeClick();
+    // Files dropped on a folder of the tree are moved into it, never replacing
+    // a file there; the files that cannot be moved are listed in one message,
+    // and the thumbnail list follows when it shows either folder.
+    void DirTreeDropFiles(TDirTree* Sender, int X, int Y, const QString& aDropDir,
+                          const QStringList& aDropFiles, Qt::KeyboardModifiers Shift);
     void ThumbListView1DblClick();
     void DeleteImage1Click();
     void SelectAll1Click();
@@ -117,6 +122,7 @@ protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:

@@ -1,12 +1,22 @@
 // The main window's browser panel: the directory tree, the thumbnail list and
 // the restore splitter, and the handlers that tie them to the documents.
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include <QBoxLayout>
 #include <QListWidget>
 #include <QMenu>
+#include <QProgressDialog>
+
+#include <sys/stat.h>
 
 #include "app/TForm1.h"
+#include "browse/FileMove.h"
 #include "browse/TDirTree.h"
 #include "browse/TThumbListView.h"
+#include "browse/TreePaths.h"
 #include "chrome/TRestoreSplitter.h"
 #include "chrome/TSplitter.h"
 #include "platform/Commands.h"
@@ -22,6 +32,23 @@ constexpr int kPanelWidth = 200; // in the layout, before start-up collapses it
 constexpr int kTreeHeight = 168;
 constexpr int kSplitter1Height = 8;
 constexpr int kRestoreSize = 222;
+constexpr int kMoveSteps = 1000; // of the progress bar of a long move
+constexpr int kMoveProgressDelayMs = 500;
+
+// Whether two paths name the same folder, whatever links or spelling lead there.
+bool SameFolder(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+std::uint64_t FileSize(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)
+               ? static_cast<std::uint64_t>(info.st_size)
+               : 0;
+}
 
 } // namespace
 
@@ -74,6 +101,7 @@ void TForm1::BuildBrowser(QLayout* layout) {
     // Queued, as commands are: an error then reaches the error report through
     // the event loop, not through the widgets' own event handling.
     connect(mDirTree, &TDirTree::OnClick, this, &TForm1::DirTreeClick, Qt::QueuedConnection);
+    connect(mDirTree, &TDirTree::OnDropFiles, this, &TForm1::DirTreeDropFiles);
     connect(mThumbListView1, &QListWidget::itemDoubleClicked, this, &TForm1::ThumbListView1DblClick,
             Qt::QueuedConnection);
     connect(mRestoreSplitter1, &TSplitter::OnCanResize, this, &TForm1::RestoreSplitter1CanResize);
@@ -82,6 +110,7 @@ void TForm1::BuildBrowser(QLayout* layout) {
 }
 
 void TForm1::SetUpBrowser() {
+    mDirTree->SetAcceptDropFiles(true);
     mThumbListView1->setViewMode(QListView::IconMode);
     mDirTree->SetInitialDirectory(mPictureDir);
     mDirTree->Loaded();
@@ -104,6 +133,56 @@ void TForm1::DirTreeClick() {
     }
     mPictureDir = selected;
     mThumbListView1->ListThumbItems(mPictureDir);
+}
+
+void TForm1::DirTreeDropFiles(TDirTree*, int, int, const QString& aDropDir,
+                              const QStringList& aDropFiles, Qt::KeyboardModifiers) {
+    const std::string folder = WithTrailingSlash(ToNative(aDropDir));
+    const std::string shown = ToNative(mThumbListView1->CurrentDir());
+    std::uint64_t total = 0;
+    for (const QString& file : aDropFiles) {
+        total += FileSize(ToNative(file));
+    }
+    // Moves to another drive copy the files: a long one shows how far it got
+    // and can be cancelled, which leaves the file being copied where it was.
+    QProgressDialog progress(QStringLiteral("Moving files to ") + aDropDir,
+                             QStringLiteral("Cancel"), 0, kMoveSteps, this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(kMoveProgressDelayMs);
+    std::uint64_t done = 0;
+    std::vector<MoveFailure> failures;
+    bool listChanged = false;
+    for (const QString& file : aDropFiles) {
+        const std::string path = ToNative(file);
+        const std::uint64_t size = FileSize(path);
+        const std::string reason =
+            MoveIntoFolder(path, folder, [&](std::uint64_t copied, std::uint64_t) {
+                if (total > 0) {
+                    progress.setValue(static_cast<int>(
+                        std::min<std::uint64_t>((done + copied) * kMoveSteps / total, kMoveSteps)));
+                }
+                return !progress.wasCanceled();
+            });
+        done += size;
+        if (reason.empty()) {
+            listChanged = listChanged ||
+                          SameFolder(DirectoryPart(RemoveTrailingSlash(path)), shown) ||
+                          SameFolder(folder, shown);
+        } else if (!progress.wasCanceled()) {
+            failures.push_back({path, reason});
+        }
+        if (progress.wasCanceled()) {
+            break; // the file being copied stayed where it was
+        }
+    }
+    progress.reset();
+    if (listChanged) {
+        mThumbListView1->ListThumbItems(mThumbListView1->CurrentDir());
+    }
+    if (!failures.empty()) {
+        CurrentInteraction().Tell(Interaction::Kind::Warning,
+                                  FromNative(MoveFailuresText(folder, failures)));
+    }
 }
 
 void TForm1::ThumbListView1DblClick() {

@@ -3,10 +3,13 @@
 #include <algorithm>
 
 #include <QDir>
+#include <QDrag>
 #include <QFile>
 #include <QFontMetrics>
 #include <QImage>
+#include <QMimeData>
 #include <QStandardPaths>
+#include <QUrl>
 
 #include "browse/thumbnails/ThumbnailBatch.h"
 #include "browse/thumbnails/ThumbnailDrawing.h"
@@ -19,6 +22,8 @@ namespace {
 
 // Enough for the thumbnails of a few large folders (27 kB each).
 constexpr std::size_t kCachedThumbnails = 4000;
+// Pixels between the pointer and the picture it drags.
+constexpr int kDragOffset = 12;
 
 QImage ImageOf(const Bitmap& thumb) {
     return QImage(thumb.Bits(), thumb.Width(), thumb.Height(),
@@ -39,6 +44,7 @@ TThumbListView::TThumbListView(QWidget* parent)
     setIconSize(QSize(kThumbSize, kThumbSize));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setMovement(QListView::Static);
+    setDragDropMode(QAbstractItemView::DragOnly); // after the movement, which sets dragging too
     setResizeMode(QListView::Adjust);
     setUniformItemSizes(true);
     setWordWrap(true);
@@ -202,6 +208,37 @@ QStringList TThumbListView::DeleteSelectedFiles() {
 
 void TThumbListView::Clear() {
     clear();
+}
+
+void TThumbListView::setViewMode(ViewMode mode) {
+    QListWidget::setViewMode(mode);
+    setDragDropMode(QAbstractItemView::DragOnly);
+}
+
+// Not the item view's own drag: on a move it would take the items out of the
+// list itself, behind the back of the file list they stand for.
+void TThumbListView::startDrag(Qt::DropActions) {
+    QList<QUrl> urls;
+    QPixmap pixmap;
+    for (int i = 0; i < count(); ++i) {
+        if (item(i)->isSelected()) {
+            urls << QUrl::fromLocalFile(ItemPath(i));
+            if (pixmap.isNull()) {
+                pixmap = item(i)->icon().pixmap(iconSize() / 2);
+            }
+        }
+    }
+    if (urls.isEmpty()) {
+        return;
+    }
+    auto* data = new QMimeData;
+    data->setUrls(urls);
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    drag->setPixmap(pixmap);
+    // Beside the pointer, not under it: the folder it points at stays readable.
+    drag->setHotSpot(QPoint(-kDragOffset, -kDragOffset));
+    drag->exec(Qt::MoveAction | Qt::CopyAction, Qt::MoveAction);
 }
 
 } // namespace pixmoth

@@ -51,6 +51,9 @@ public:
     QStringList DeleteSelectedFiles();
     // Removes every item; the thumbnails made stay in memory.
     void Clear();
+    // QListView's, which also switches dragging off for a list whose items do
+    // not move; the pictures stay draggable in every view.
+    void setViewMode(ViewMode mode);
 
     // True until every thumbnail of the last listing is shown.
     bool ThumbnailsPending() const { return mPending > 0; }
@@ -60,6 +63,13 @@ public:
 signals:
     // Every thumbnail of the last listing is shown.
     void ThumbnailsDone();
+
+protected:
+    // The selected pictures are dragged as local files (text/uri-list), to a
+    // folder of the directory tree or to another program, offered for a move.
+    // The list does not change by itself: whoever takes the files lists the
+    // folder again.
+    void startDrag(Qt::DropActions supportedActions) override;
 
 private:
     void Rebuild();

@@ -169,6 +169,51 @@ private slots:
         Trigger(mForm->Command(QStringLiteral("SelectAll1Click")));
         QCOMPARE(list->selectedItems().size(), 1);
     }
+
+    // Dropped on a folder of the tree, the files move there; the one whose
+    // name is taken stays, reported; the list follows whether it shows the
+    // folder the files left or the one they went to.
+    void filesDroppedOnATreeFolderMoveThere() {
+        const QString start = Folder(QStringLiteral("start"));
+        const QString other = Folder(QStringLiteral("other"));
+        const QString loose = WriteBmp(QStringLiteral("loose"), QStringLiteral("d.bmp"));
+        QFile::copy(other + "c.bmp", other + "b.bmp");
+        const auto contents = [](const QString& path) {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray takenName = contents(other + "b.bmp");
+        Start(QStringLiteral("start"));
+        ClickRestoreButton();
+        TDirTree* tree = mForm->DirTree();
+        const auto dropOn = [&](const QString& folder, const QStringList& files) {
+            tree->OpenPath(folder);
+            const QPoint at = tree->visualItemRect(tree->SelectedNode()).center();
+            QMimeData data;
+            for (const QString& file : files) {
+                data.setUrls(data.urls() << QUrl::fromLocalFile(file));
+            }
+            QDragEnterEvent enter(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(tree->viewport(), &enter);
+            QDropEvent drop(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(tree->viewport(), &drop);
+            QCoreApplication::sendPostedEvents();
+        };
+
+        dropOn(other, {start + "A.bmp", start + "b.bmp", loose});
+        QVERIFY(QFile::exists(other + "A.bmp") && QFile::exists(other + "d.bmp"));
+        QVERIFY(!QFile::exists(start + "A.bmp") && !QFile::exists(loose));
+        QCOMPARE(contents(other + "b.bmp"), takenName);
+        QVERIFY(QFile::exists(start + "b.bmp"));
+        QCOMPARE(mSandbox->interaction.Texts(QStringLiteral("tell")),
+                 QStringList{"These files could not be moved to " + other + ":\n\n" + start +
+                             "b.bmp: a file of that name is already there"});
+        QCOMPARE(Captions(), QStringList{"b.bmp"});
+
+        dropOn(start, {other + "d.bmp"});
+        QCOMPARE(Captions(), (QStringList{"b.bmp", "d.bmp"}));
+        QCOMPARE(mSandbox->interaction.Texts(QStringLiteral("tell")).size(), 1);
+    }
 };
 
 } // namespace pixmoth
