@@ -1,8 +1,11 @@
 // The thumbnail list on a folder of JPEGs, in process, against libjpeg-turbo's
 // own 1/8-scaled decode of the same files. Each mode prints one line: its
-// name and the median milliseconds of RUNS runs.
+// name and the median milliseconds of RUNS runs; list and decode add the
+// median processor time of the process (all threads), the steadier figure
+// when other work shares the cores.
 //   bench_thumblist list DIR [RUNS]     a new list until every thumbnail is made
 //   bench_thumblist decode DIR [RUNS]   read and decode every file at 1/8, one thread
+//   bench_thumblist make DIR [RUNS]     every thumbnail made as the list's workers do, one thread
 //   bench_thumblist first DIR [RUNS]    from the listing to the first thumbnail painted
 //   bench_thumblist refill DIR [RUNS]   listing the listed folder again, nothing changed
 //   bench_thumblist return DIR [RUNS]   back to the folder after another one (from memory)
@@ -16,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include <time.h>
+
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -26,6 +31,7 @@
 
 #include "browse/TThumbListView.h"
 #include "browse/thumbnails/PictureListing.h"
+#include "browse/thumbnails/ThumbnailSource.h"
 #include "imaging/codecs/FileIO.h"
 
 namespace {
@@ -40,6 +46,25 @@ double Median(std::vector<double> values) {
 
 double MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double ProcessorMilliseconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+struct Timing {
+    double wall;
+    double processor;
+};
+
+template <typename Work>
+Timing Time(Work work) {
+    const double processor = ProcessorMilliseconds();
+    const Clock::time_point start = Clock::now();
+    work();
+    return Timing{MillisecondsSince(start), ProcessorMilliseconds() - processor};
 }
 
 // Runs the event loop until `done` holds, sleeping while no event comes (the
@@ -59,12 +84,12 @@ std::unique_ptr<TThumbListView> NewList() {
     return list;
 }
 
-double ListAll(const QString& dir) {
+Timing ListAll(const QString& dir) {
     const auto list = NewList();
-    const Clock::time_point start = Clock::now();
-    list->ListThumbItems(dir);
-    RunUntil([&] { return !list->ThumbnailsPending(); });
-    return MillisecondsSince(start);
+    return Time([&] {
+        list->ListThumbItems(dir);
+        RunUntil([&] { return !list->ThumbnailsPending(); });
+    });
 }
 
 // Notes the first paint of the list's viewport after a thumbnail was set.
@@ -127,20 +152,30 @@ void DecodeEighth(const std::vector<std::uint8_t>& data, std::vector<std::uint8_
     jpeg_destroy_decompress(&info);
 }
 
-double DecodeAll(const std::string& dir) {
-    const Clock::time_point start = Clock::now();
-    std::vector<std::uint8_t> row;
-    for (const PictureEntry& entry : CollectPictureFiles(dir)) {
-        DecodeEighth(ReadFileBytes(entry.path), row);
-    }
-    return MillisecondsSince(start);
+Timing DecodeAll(const std::string& dir) {
+    return Time([&] {
+        std::vector<std::uint8_t> row;
+        for (const PictureEntry& entry : CollectPictureFiles(dir)) {
+            DecodeEighth(ReadFileBytes(entry.path), row);
+        }
+    });
+}
+
+// The workers' part of the list alone: read, decode, stretch into the frame.
+Timing MakeAll(const std::string& dir) {
+    return Time([&] {
+        for (const PictureEntry& entry : CollectPictureFiles(dir)) {
+            MakeThumbnail(entry.path, nullptr);
+        }
+    });
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s list|decode|first|refill|return DIR [RUNS]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s list|decode|make|first|refill|return DIR [RUNS]\n",
+                     argv[0]);
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -152,6 +187,7 @@ int main(int argc, char** argv) {
     const QString qdir = QString::fromStdString(dir);
     const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
     std::vector<double> times;
+    std::vector<double> processor;
     if (mode == "refill" || mode == "return") {
         const auto list = NewList();
         list->ListThumbItems(qdir);
@@ -171,10 +207,12 @@ int main(int argc, char** argv) {
         }
     } else {
         for (int i = 0; i < runs; ++i) {
-            if (mode == "list") {
-                times.push_back(ListAll(qdir));
-            } else if (mode == "decode") {
-                times.push_back(DecodeAll(dir));
+            if (mode == "list" || mode == "decode" || mode == "make") {
+                const Timing timing = mode == "list"     ? ListAll(qdir)
+                                      : mode == "decode" ? DecodeAll(dir)
+                                                         : MakeAll(dir);
+                times.push_back(timing.wall);
+                processor.push_back(timing.processor);
             } else if (mode == "first") {
                 times.push_back(FirstThumbnail(qdir));
             } else {
@@ -183,6 +221,10 @@ int main(int argc, char** argv) {
             }
         }
     }
-    std::printf("%s %.3f\n", mode.c_str(), Median(times));
+    if (processor.empty()) {
+        std::printf("%s %.3f\n", mode.c_str(), Median(times));
+    } else {
+        std::printf("%s %.3f %.3f\n", mode.c_str(), Median(times), Median(processor));
+    }
     return 0;
 }

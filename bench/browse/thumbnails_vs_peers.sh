@@ -6,8 +6,8 @@
 # does per file), vipsthumbnail -s 91x91! (whole process, its own threads)
 # and Pillow's draft() + resize() (in process, one thread), in alternating
 # rounds. Then the first thumbnail painted after a listing starts, and
-# refills of a listed folder. Prints medians and the median of the rounds'
-# ratios.
+# refills of a listed folder. Prints medians of wall and processor time per
+# file and the median of the rounds' ratios.
 #   bench/browse/thumbnails_vs_peers.sh [BUILD_DIR] [ROUNDS]   (default build, 5)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -39,29 +39,34 @@ make_folder() { # name width height
 make_folder large 4000 3000
 make_folder hd 1920 1080
 
-ms_now() { date +%s%N; }
-vips() { # folder -> milliseconds, whole process
-    local out start
-    out=$(mktemp -d)
-    start=$(ms_now)
-    vipsthumbnail -s '91x91!' -o "$out/%s.jpg" "$1"/*.jpg
-    echo "$((($(ms_now) - start) / 1000))" | awk '{ printf "%.1f\n", $1 / 1000 }'
-    rm -rf "$out"
+# Each measurement prints "WALL_MS PROCESSOR_MS" (processor: user + system of
+# every thread, the steadier figure when other work shares the cores).
+vips() { # folder, whole process
+    /usr/bin/python3 - "$1" <<'PY'
+import glob, resource, subprocess, sys, tempfile, time
+with tempfile.TemporaryDirectory() as out:
+    start = time.perf_counter()
+    subprocess.run(["vipsthumbnail", "-s", "91x91!", "-o", out + "/%s.jpg"]
+                   + sorted(glob.glob(sys.argv[1] + "/*.jpg")), check=True)
+    wall = time.perf_counter() - start
+use = resource.getrusage(resource.RUSAGE_CHILDREN)
+print("%.1f %.1f" % (wall * 1000, (use.ru_utime + use.ru_stime) * 1000))
+PY
 }
-pillow() { # folder -> milliseconds, in process
+pillow() { # folder, in process
     /usr/bin/python3 - "$1" <<'PY'
 import glob, sys, time
 from PIL import Image
 files = sorted(glob.glob(sys.argv[1] + "/*.jpg"))
-start = time.perf_counter()
+start, cpu = time.perf_counter(), time.process_time()
 for name in files:
     with Image.open(name) as im:
         im.draft("RGB", (91, 91))
         im.resize((91, 91), Image.NEAREST)
-print("%.1f" % ((time.perf_counter() - start) * 1000))
+print("%.1f %.1f" % ((time.perf_counter() - start) * 1000, (time.process_time() - cpu) * 1000))
 PY
 }
-ours() { "$bench" "$@" | awk '{ print $2 }'; }
+ours() { "$bench" "$@" | awk '{ print $2, $3 }'; }
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 for folder in large hd; do
@@ -71,25 +76,29 @@ for folder in large hd; do
     for ((r = 1; r <= rounds; r++)); do
         list+=("$(ours list "$dir" 1)")
         dec+=("$(ours decode "$dir" 1)")
-        one+=("$(taskset -c 0 "$bench" list "$dir" 1 | awk '{ print $2 }')")
+        one+=("$(taskset -c 0 "$bench" list "$dir" 1 | awk '{ print $2, $3 }')")
         vi+=("$(vips "$dir")")
         pil+=("$(pillow "$dir")")
-        echo "$folder round $r: list ${list[-1]} one-core ${one[-1]} decode ${dec[-1]} vips ${vi[-1]} pillow ${pil[-1]} ms" >&2
+        echo "$folder round $r (wall processor): list ${list[-1]}, one-core ${one[-1]}," \
+            "decode ${dec[-1]}, vips ${vi[-1]}, pillow ${pil[-1]} ms; load $(cut -d' ' -f1 /proc/loadavg)" >&2
     done
-    ratio() { paste <(printf '%s\n' "${!1}") <(printf '%s\n' "${!2}") | awk '{ print $1 / $2 }' | median; }
-    row() { # label values[@] baseline values[@]
-        local m
-        m=$(printf '%s\n' "${!2}" | median)
-        awk -v l="$1" -v m="$m" -v r="$(ratio "$2" "$3")" \
-            'BEGIN { printf "| %s | %.0f ms | %.2f ms | %.3f |\n", l, m, m / 200, r }'
+    # column $1 (1 wall, 2 processor) of the rounds of array $2
+    col() { local -n values=$2; printf '%s\n' "${values[@]}" | awk -v c="$1" '{ print $c }'; }
+    ratio() { paste <(col "$1" "$2") <(col "$1" "$3") | awk '{ print $1 / $2 }' | median; }
+    row() { # label array baseline-array
+        local w p
+        w=$(col 1 "$2" | median)
+        p=$(col 2 "$2" | median)
+        awk -v l="$1" -v w="$w" -v p="$p" -v rw="$(ratio 1 "$2" "$3")" -v rp="$(ratio 2 "$2" "$3")" \
+            'BEGIN { printf "| %s | %.2f ms | %.3f | %.2f ms | %.3f |\n", l, w / 200, rw, p / 200, rp }'
     }
-    echo "| $folder: 200 files | total (median) | per file | ratio to libjpeg-turbo 1/8 (median of rounds) |"
-    echo "|---|---|---|---|"
-    row "libjpeg-turbo 1/8 decode, one thread" 'dec[@]' 'dec[@]'
-    row "Pixmoth list, both cores" 'list[@]' 'dec[@]'
-    row "Pixmoth list, one core" 'one[@]' 'dec[@]'
-    row "vipsthumbnail -s 91x91!" 'vi[@]' 'dec[@]'
-    row "Pillow draft() + resize()" 'pil[@]' 'dec[@]'
+    echo "| $folder: 200 files, per file | wall | ratio | processor | ratio |"
+    echo "|---|---|---|---|---|"
+    row "libjpeg-turbo 1/8 decode, one thread" dec dec
+    row "Pixmoth list, both cores" list dec
+    row "Pixmoth list, one core" one dec
+    row "vipsthumbnail -s 91x91!" vi dec
+    row "Pillow draft() + resize()" pil dec
     echo
 done
 for folder in large hd; do
