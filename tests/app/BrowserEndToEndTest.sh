@@ -82,9 +82,15 @@ shot restored
 # The tree shows the start folder selected; "pictures" is the next folder down.
 read -r row height < <(selected_row $((X + 190))) || fail "no selected folder in the tree"
 xdotool mousemove $((X + 150)) $((row + height / 2)) click 1
+# The tree as drawn: it changes once the moved selection is painted.
+tree_look() {
+    shot moved
+    convert "$work/screen.png" -crop "220x170+$((X + 1))+$((Y + 60))" +repage -format '%#' info:
+}
+before=$(tree_look)
 xdotool key --clearmodifiers Down
-sleep 0.3 # the tree repaints the moved selection
-shot moved
+tree_changed() { [[ $(tree_look) != "$before" ]]; }
+wait_for 10 tree_changed || fail "the tree did not show the moved selection"
 read -r row height < <(selected_row $((X + 190))) || fail "no selected folder after Down"
 xdotool mousemove $((X + 150)) $((row + height / 2)) click 1
 for colour in '#ff0000' '#00ff00' '#0000ff'; do
