@@ -20,6 +20,7 @@ layers=(
     "document"
     "capture"
     "chrome"
+    "icon"
     "app"
     "cli"
 )

@@ -3,7 +3,8 @@
 # second run costs no more than the dpkg queries.
 #   scripts/deps.sh        what building and running the program needs
 #   scripts/deps.sh test   that plus the sanitizer compiler, X server and tools the tests use
-#                          (mkfs for the drives the browser tests mount)
+#                          (mkfs for the drives the browser tests mount, and the
+#                          icon readers that judge the icons written)
 #   scripts/deps.sh bench  that plus the peer programs the benchmark scripts time
 set -euo pipefail
 
@@ -17,8 +18,8 @@ if [[ "${1:-}" == "test" || "${1:-}" == "bench" ]]; then
     # what it printed; xclip reaches the clipboard from outside the program.
     packages+=(clang-14 libclang-rt-14-dev clang-format
                xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick libjpeg-turbo-progs
-               cups printer-driver-cups-pdf poppler-utils xclip
-               # Pillow and ImageMagick make and judge the PNG test cases.
+               cups printer-driver-cups-pdf poppler-utils xclip icoutils
+               # Pillow and ImageMagick make and judge the PNG and icon test cases.
                python3-pil
                dbus-daemon dbus-bin
                e2fsprogs dosfstools

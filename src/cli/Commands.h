@@ -56,6 +56,9 @@ void IniCommand(const CommandLine& line, Stopwatch& stopwatch);
 // PIXMOTH_ISA when it is set.
 void IsaCommand(const CommandLine& line, Stopwatch& stopwatch);
 extern const char* const kIniUsage;
+// The icon converter's Convert and Save: an icon or cursor file, or a glyph bitmap.
+void IconCommand(const CommandLine& line, Stopwatch& stopwatch);
+extern const char* const kIconUsage;
 
 // Sets the shared random generator's seed from --seed when it is given.
 void SeedFromOption(const CommandLine& line);

@@ -31,6 +31,11 @@ const std::vector<Command>& AllCommands() {
         {"ini", kIniUsage, {}, {}, IniCommand},
         {"isa", "pixmoth-cli isa", {}, {}, IsaCommand},
         {"move", kMoveUsage, {}, {}, MoveCommand},
+        {"icon",
+         kIconUsage,
+         {"size", "depth", "filter", "transparent"},
+         {"no-aspect"},
+         IconCommand},
         {"shot", kShotUsage, {"rect"}, {}, ShotCommand, true},
         {"thumbs", kThumbsUsage, {"out"}, {}, ThumbsCommand, true},
     };

@@ -10,9 +10,11 @@
 #include "TempDir.h"
 #include "TestPictures.h"
 #include "cli/CliRunner.h"
+#include "icon/IconConversion.h"
 #include "imaging/bitmap/Random.h"
 #include "imaging/codecs/BmpCodec.h"
 #include "imaging/codecs/FileIO.h"
+#include "imaging/codecs/IconFile.h"
 #include "imaging/codecs/JpegCodec.h"
 #include "imaging/codecs/JpegTestFiles.h"
 #include "imaging/codecs/PngCodec.h"
@@ -226,6 +228,12 @@ TEST(PictureCli, BadCallsFailWithAMessageAndWriteNothing) {
          "is too large for a JPEG file: a side may have at most 65500 pixels"},
         {{"resample", "Box", "20000000", "1", missing, out}, "a side may have at most 16777216"},
         {{"apply", "Invert", fifo, out}, "it is a FIFO (named pipe), not a regular file"},
+        {{"icon", input, out, "--depth", "16"}, "--depth must be 32, 24, 8, 4 or 1, not 16"},
+        {{"icon", input, out, "--size", "257"}, "--size must lie between 1 and 256"},
+        {{"icon", input, out, "--transparent", "red"}, "--transparent must be a colour RRGGBB"},
+        {{"icon", input, out, "--filter", "Sharp"}, "Unknown filter \"Sharp\""},
+        {{"icon", input, temp / "out.png"}, "must end in .ico, .cur or .bmp"},
+        {{"icon", input, temp / "no/such/out.ico"}, "Cannot write file"},
     };
     for (const Case& c : cases) {
         const Outcome outcome = RunCli(temp, c.words);
@@ -236,6 +244,24 @@ TEST(PictureCli, BadCallsFailWithAMessageAndWriteNothing) {
         EXPECT_FALSE(std::filesystem::exists(out)) << c.message;
         EXPECT_FALSE(std::filesystem::exists(temp / "out.png"));
     }
+}
+
+TEST(PictureCli, IconIsTheConvertersWithThePreviewsCornerTransparent) {
+    TempDir temp;
+    const std::string input = temp / "in.bmp";
+    SaveBmp(PatternBitmap(50, 30), input);
+    const Outcome outcome = RunCli(temp, {"icon", input, temp / "out.cur"});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+
+    // Size 32, 8 bits, Mitchell, aspect kept.
+    Bitmap picture = PatternBitmap(50, 30);
+    IconSettings settings;
+    settings.transparent =
+        ScaleToBox(picture, FilterTable[6], true, kPreviewWidth, kPreviewHeight).PixelColor(0, 0);
+    std::vector<std::uint8_t> expected;
+    ASSERT_EQ(EncodeIconFile(ConvertToIcon(picture, settings).icon, kIconDepth8, expected),
+              kIconWritten);
+    EXPECT_EQ(ReadFileBytes(temp / "out.cur"), expected);
 }
 
 TEST(PictureCli, AFailedWriteLeavesTheOldFileAsItWas) {

@@ -8,6 +8,7 @@
 #include "imaging/bitmap/Error.h"
 #include "imaging/codecs/BmpHeader.h"
 #include "imaging/codecs/BmpRle.h"
+#include "imaging/codecs/DibRows.h"
 #include "imaging/codecs/FileIO.h"
 #include "imaging/codecs/InputFile.h"
 
@@ -70,24 +71,6 @@ PixelFormat TargetFormat(const BmpHeader& header) {
 bool RowsCopyAsTheyAre(const BmpHeader& header, PixelFormat format) {
     return !IsRle(header) && header.bitCount != 2 &&
            (format != PixelFormat::Bit24 || header.bitCount == 24);
-}
-
-std::size_t UsedRowBytes(int width, int bits) {
-    return (static_cast<std::size_t>(width) * static_cast<std::size_t>(bits) + 7) / 8;
-}
-
-// The bits of a row's last used byte that belong to pixels; the rest are spare.
-std::uint8_t PixelBitsOfLastByte(int width, int bits) {
-    const auto spare = static_cast<int>((8 - static_cast<std::size_t>(width) * bits % 8) % 8);
-    return static_cast<std::uint8_t>(0xFFu << spare);
-}
-
-// Zeroes what follows the last pixel of a row: padding bytes and the spare low
-// bits of a partly used last byte, which files may fill with anything.
-void CleanRowTail(std::uint8_t* row, int width, int bits, std::size_t stride) {
-    const std::size_t used = UsedRowBytes(width, bits);
-    std::memset(row + used, 0, stride - used);
-    row[used - 1] &= PixelBitsOfLastByte(width, bits);
 }
 
 // A channel of a bit-field pixel scaled to 8 bits: round(v * 255 / max).
@@ -215,17 +198,6 @@ std::string FileSubject(const std::string& path) {
     return "File \"" + path + "\"";
 }
 
-void Put16(std::uint8_t*& p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-    p += 2;
-}
-
-void Put32(std::uint8_t*& p, std::uint32_t v) {
-    Put16(p, v & 0xFFFF);
-    Put16(p, v >> 16);
-}
-
 // Sizes and headers of the file a bitmap is written as.
 struct BmpLayout {
     int bits = 0;
@@ -260,24 +232,24 @@ struct BmpLayout {
         std::uint8_t* p = out.data();
         *p++ = 'B';
         *p++ = 'M';
-        Put32(p, fileBytes);
-        Put32(p, 0); // reserved
-        Put32(p, static_cast<std::uint32_t>(offset));
-        Put32(p, kInfoHeaderBytes);
-        Put32(p, static_cast<std::uint32_t>(bitmap.Width()));
-        Put32(p, static_cast<std::uint32_t>(bitmap.Height())); // positive: bottom-up
-        Put16(p, 1);                                           // planes
-        Put16(p, static_cast<std::uint32_t>(bits));
-        Put32(p, fields ? 3 : 0); // BI_BITFIELDS or BI_RGB
-        Put32(p, static_cast<std::uint32_t>(imageBytes));
-        Put32(p, kPixelsPerMetre);
-        Put32(p, kPixelsPerMetre);
-        Put32(p, static_cast<std::uint32_t>(colours));
-        Put32(p, 0); // all colours important
+        PutLe32(p, fileBytes);
+        PutLe32(p, 0); // reserved
+        PutLe32(p, static_cast<std::uint32_t>(offset));
+        PutLe32(p, kInfoHeaderBytes);
+        PutLe32(p, static_cast<std::uint32_t>(bitmap.Width()));
+        PutLe32(p, static_cast<std::uint32_t>(bitmap.Height())); // positive: bottom-up
+        PutLe16(p, 1);                                           // planes
+        PutLe16(p, static_cast<std::uint32_t>(bits));
+        PutLe32(p, fields ? 3 : 0); // BI_BITFIELDS or BI_RGB
+        PutLe32(p, static_cast<std::uint32_t>(imageBytes));
+        PutLe32(p, kPixelsPerMetre);
+        PutLe32(p, kPixelsPerMetre);
+        PutLe32(p, static_cast<std::uint32_t>(colours));
+        PutLe32(p, 0); // all colours important
         if (fields) {
-            Put32(p, 0xF800);
-            Put32(p, 0x07E0);
-            Put32(p, 0x001F);
+            PutLe32(p, 0xF800);
+            PutLe32(p, 0x07E0);
+            PutLe32(p, 0x001F);
         }
         for (const PaletteEntry& e : bitmap.Palette()) {
             *p++ = e.blue;

@@ -94,6 +94,7 @@ public:
             Fail(temp.ErrorNumber());
         }
         const bool inPlace = exists && (mOld.st_nlink > 1 || !KeepOwnerAndMode(temp.Fd()));
+        mStep = FileWriteError::Step::Write;
         Check(WriteAll(temp.Fd(), mPieces));
         Check(::fsync(temp.Fd()) == 0 ? 0 : errno);
         if (inPlace) {
@@ -101,6 +102,7 @@ public:
             return;
         }
         Check(temp.Close());
+        mStep = FileWriteError::Step::Replace;
         Check(temp.RenameTo(mTarget));
         SyncDirectory(DirectoryOf(mTarget));
     }
@@ -108,7 +110,7 @@ public:
 private:
     [[noreturn]] void Fail(int error) const { Fail(std::strerror(error)); }
     [[noreturn]] void Fail(const std::string& reason) const {
-        throw Error("Cannot write file \"" + mPath + "\": " + reason);
+        throw FileWriteError("Cannot write file \"" + mPath + "\": " + reason, mStep);
     }
     void Check(int error) const {
         if (error != 0) {
@@ -187,6 +189,7 @@ private:
     const std::string mTarget;
     FileDescriptor mExisting{-1};
     struct stat mOld {};
+    FileWriteError::Step mStep = FileWriteError::Step::Create;
 };
 
 } // namespace
@@ -217,7 +220,8 @@ std::string FollowSymbolicLinks(const std::string& path) {
                       ? next
                       : current.substr(0, slash + 1) + next;
     }
-    throw Error("Cannot write file \"" + path + "\": " + std::strerror(ELOOP));
+    throw FileWriteError("Cannot write file \"" + path + "\": " + std::strerror(ELOOP),
+                         FileWriteError::Step::Create);
 }
 
 void WriteFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size) {

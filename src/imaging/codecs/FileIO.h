@@ -6,6 +6,8 @@
 
 #include <sys/uio.h>
 
+#include "imaging/bitmap/Error.h"
+
 // Reading and writing whole files. Every file the program writes (pictures,
 // settings, rectangle files, shots, icons, pages) goes through
 // WriteFileAtomically, so that each gets the same care.
@@ -25,9 +27,22 @@ std::string ReadFileText(const std::string& path, std::uint64_t maxBytes = std::
 // loop of links.
 std::string FollowSymbolicLinks(const std::string& path);
 
+// What WriteFileAtomically throws, with the step that failed for callers that
+// answer with result codes: making the new file (or opening the old one),
+// writing the content, or putting the new file in place of the old one.
+class FileWriteError : public Error {
+public:
+    enum class Step { Create, Write, Replace };
+    FileWriteError(const std::string& message, Step step) : Error(message), mStep(step) {}
+    Step FailedStep() const { return mStep; }
+
+private:
+    Step mStep;
+};
+
 // Replaces the file at `path` with `data`, never leaving a damaged file behind.
-// Errors are Errors reading "Cannot write file \"PATH\": reason"; on any of
-// them the old file is as it was and no temporary file is left.
+// Errors are FileWriteErrors reading "Cannot write file \"PATH\": reason"; on
+// any of them the old file is as it was and no temporary file is left.
 //
 // - The data goes to a temporary file beside the target (".NAME.XXXXXX"), is
 //   flushed to disk and renamed over the target; the directory is flushed too.

@@ -14,15 +14,20 @@
 
 namespace pixmoth {
 
-PictureKind PictureKindOf(const std::string& path) {
+std::string UpperExtension(const std::string& path) {
     const auto dot = path.rfind('.');
     const auto slash = path.rfind('/');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
-        return PictureKind::Other;
+        return {};
     }
     std::string extension = path.substr(dot);
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return extension;
+}
+
+PictureKind PictureKindOf(const std::string& path) {
+    const std::string extension = UpperExtension(path);
     if (extension == ".JPG" || extension == ".JPEG") {
         return PictureKind::Jpeg;
     }

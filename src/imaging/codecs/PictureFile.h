@@ -10,6 +10,10 @@ namespace pixmoth {
 
 enum class PictureKind { Jpeg, Bmp, Png, Other };
 
+// The extension from the last '.' of the file name, in upper case (".JPG");
+// empty when the name has none.
+std::string UpperExtension(const std::string& path);
+
 // ".jpg" and ".jpeg" are JPEG, ".bmp" is BMP, ".png" is PNG, anything else
 // is Other.
 PictureKind PictureKindOf(const std::string& path);

@@ -16,18 +16,11 @@ namespace {
 using test::Bmp;
 using test::BmpLayout;
 using test::Bytes;
+using test::Field16;
+using test::Field32;
 using test::MakeBmp;
 using test::PatternBitmap;
 using test::SamePicture;
-
-std::uint32_t Field32(const Bytes& file, std::size_t at) {
-    return file[at] | (file[at + 1] << 8) | (file[at + 2] << 16) |
-           (static_cast<std::uint32_t>(file[at + 3]) << 24);
-}
-
-std::uint16_t Field16(const Bytes& file, std::size_t at) {
-    return static_cast<std::uint16_t>(file[at] | (file[at + 1] << 8));
-}
 
 // Same format, palette and stored bytes, padding included.
 ::testing::AssertionResult SameBits(const Bitmap& a, const Bitmap& b) {

@@ -57,6 +57,16 @@ inline BmpLayout Bmp(int bits, std::int32_t width, std::int32_t height) {
     return layout;
 }
 
+// Little-endian fields of a written file.
+inline std::uint32_t Field32(const Bytes& file, std::size_t at) {
+    return file[at] | (file[at + 1] << 8) | (file[at + 2] << 16) |
+           (static_cast<std::uint32_t>(file[at + 3]) << 24);
+}
+
+inline std::uint16_t Field16(const Bytes& file, std::size_t at) {
+    return static_cast<std::uint16_t>(file[at] | (file[at + 1] << 8));
+}
+
 inline void Put(Bytes& out, std::uint64_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) {
         out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
