@@ -33,6 +33,7 @@
 #include "document/PictureClipboard.h"
 #include "document/PicturePrinter.h"
 #include "document/TChild.h"
+#include "icon/TBMP2IconForm.h"
 #include "imaging/bitmap/Bitmap.h"
 #include "imaging/codecs/FileIO.h"
 #include "imaging/codecs/PictureFile.h"
@@ -180,6 +181,13 @@ void TForm1::BuildToolBar() {
     ConnectCommand(edit, this, &TForm1::actEditExecute);
     toolBar->addAction(edit);
     toolBar->widgetForAction(edit)->setFixedSize(39, 38);
+    QAction* icon =
+        NewCommand(this, nullptr, QStringLiteral("Create Icon"), QStringLiteral("actIcon"),
+                   QStringLiteral("Make an icon of the picture"));
+    icon->setIcon(QIcon(QStringLiteral(":/toolbar/icon.png")));
+    ConnectCommand(icon, this, &TForm1::actIconExecute);
+    toolBar->addAction(icon);
+    toolBar->widgetForAction(icon)->setFixedSize(39, 38);
 }
 
 void TForm1::ListDocumentsIn(QMenu* menu) {
@@ -570,6 +578,19 @@ void TForm1::actEditExecute() {
             Interaction::Kind::Warning,
             QStringLiteral("%1 could not be started.").arg(QString::fromStdString(call.program)));
     }
+}
+
+void TForm1::actIconExecute() {
+    // Without a document the converter opens with no picture; one is chosen there.
+    QString file;
+    if (TChild* child = ActiveDocument()) {
+        file = child->PictureFile();
+    }
+    TBMP2IconForm converter(this);
+    converter.SetBackground(mBackgroundTile);
+    converter.SetIniName(mIniFileName);
+    converter.SetStartPicName(file);
+    converter.exec();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

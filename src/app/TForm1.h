@@ -117,6 +117,8 @@ public slots:
     void SelectAll1Click();
     void RestoreSplitter1CanResize(QObject* Sender, int& NewSize, bool& Accept);
     void RestoreSplitter1Restore(QObject* Sender);
+    // The icon converter on the active document's picture, modal.
+    void actIconExecute();
 
 protected:
     bool event(QEvent* event) override;

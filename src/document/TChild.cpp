@@ -171,6 +171,8 @@ void TChild::BuildMenus() {
                    this, &TChild::PasteActionExecute);
 
     auto* tools = new QMenu(QStringLiteral("&Tools"));
+    tools->addAction(mMainForm->Command(QStringLiteral("actIcon")));
+    tools->addSeparator();
     for (const ToolCommand& command : ToolCommands()) {
         QAction* action = NewCommand(this, tools, QString::fromUtf8(command.caption),
                                      QString::fromLatin1(command.handler));

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 
 namespace pixmoth {
 
@@ -47,6 +48,17 @@ int FilterIndexOf(const QString& filter, const QString& selected) {
     return at < 0 ? 1 : static_cast<int>(at) + 1;
 }
 
+// "Glyph (*.bmp)" -> "bmp"; empty for "All (*)".
+QString FirstSuffix(const QString& filter) {
+    const auto star = filter.indexOf(QStringLiteral("*."));
+    if (star < 0) {
+        return {};
+    }
+    QString suffix = filter.mid(star + 2);
+    const auto end = suffix.indexOf(QRegularExpression(QStringLiteral("[ );]")));
+    return end < 0 ? suffix : suffix.left(end);
+}
+
 void SetUp(QFileDialog& box, const Interaction::FileDialog& dialog, QFileDialog::AcceptMode mode) {
     box.setAcceptMode(mode);
     if (!dialog.title.isEmpty()) {
@@ -59,6 +71,12 @@ void SetUp(QFileDialog& box, const Interaction::FileDialog& dialog, QFileDialog:
     }
     box.setDirectory(dialog.directory);
     box.setDefaultSuffix(dialog.defaultSuffix);
+    if (dialog.suffixFollowsFilter) {
+        box.setDefaultSuffix(FirstSuffix(box.selectedNameFilter()));
+        QObject::connect(&box, &QFileDialog::filterSelected, &box, [&box](const QString& filter) {
+            box.setDefaultSuffix(FirstSuffix(filter));
+        });
+    }
 }
 
 } // namespace

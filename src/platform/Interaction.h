@@ -26,9 +26,10 @@ public:
         QString filter; // Qt's form: "Name (*.a *.b);;Other (*.c)"
         int filterIndex = 1;
         QString directory;
-        QString defaultSuffix;        // added to a name typed without an extension
-        bool mustExist = true;        // open: only an existing file can be chosen
-        bool confirmOverwrite = true; // save: asks before replacing a file
+        QString defaultSuffix;            // added to a name typed without an extension
+        bool suffixFollowsFilter = false; // save: that suffix is the chosen filter's first one
+        bool mustExist = true;            // open: only an existing file can be chosen
+        bool confirmOverwrite = true;     // save: asks before replacing a file
     };
 
     virtual ~Interaction() = default;

@@ -633,9 +633,10 @@ private slots:
         auto* toolBar = mForm->findChild<QToolBar*>(QStringLiteral("ToolBar1"));
         QVERIFY(toolBar != nullptr);
         QCOMPARE(toolBar->iconSize(), QSize(32, 32));
-        QCOMPARE(toolBar->actions().size(), 2);
+        QCOMPARE(toolBar->actions().size(), 3);
         QCOMPARE(toolBar->actions()[0]->objectName(), QStringLiteral("actShoot"));
         QCOMPARE(toolBar->actions()[1]->objectName(), QStringLiteral("actEdit"));
+        QCOMPARE(toolBar->actions()[2]->objectName(), QStringLiteral("actIcon"));
         for (QAction* action : toolBar->actions()) {
             QCOMPARE(toolBar->widgetForAction(action)->size(), QSize(39, 38));
             QVERIFY(!action->icon().isNull());

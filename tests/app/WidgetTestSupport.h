@@ -16,6 +16,7 @@
 #include "app/TForm1.h"
 #include "document/TChild.h"
 #include "imaging/bitmap/Bitmap.h"
+#include "imaging/codecs/BmpCodec.h"
 #include "platform/Interaction.h"
 
 // Support for the widget tests: an interaction that answers from a script and
@@ -111,6 +112,12 @@ public:
     QString ProgramDir() const { return Root() + "program/"; }
     QString Home() const { return Root() + "home/"; }
     QString IniFile() const { return ProgramDir() + "Pixmoth.ini"; }
+    // A BMP file of the picture in the sandbox; its path.
+    QString WritePicture(const QString& name, const Bitmap& bitmap) const {
+        const QString path = Root() + name;
+        SaveBmp(bitmap, path.toStdString());
+        return path;
+    }
 
     FakeEnvironment environment;
     ScriptedInteraction interaction;

@@ -72,9 +72,7 @@ private:
 
     // A BMP file of the given picture in the sandbox.
     QString WritePicture(const QString& name, const Bitmap& bitmap) {
-        const QString path = mSandbox->Root() + name;
-        SaveBmp(bitmap, path.toStdString());
-        return path;
+        return mSandbox->WritePicture(name, bitmap);
     }
 
     TChild* Open(const QString& path) {
@@ -411,11 +409,20 @@ private slots:
     }
 
     void theToolsMenuRunsEachOperationOnThePicture() {
-        const QStringList captions = {
-            "Rotate 90\u00b0 (R)", "Rotate 90\u00b0 (L)", "Flip Right", "Flip Down",
-            "Mirror horizontal",   "Mirror vertical",     "Emboss",     "Shadow",
-            "Grey scale",          "Anti alias",          "Invert",     "Image Enhancements",
-            "Resample Image"};
+        const QStringList captions = {"Create Icon",
+                                      "Rotate 90\u00b0 (R)",
+                                      "Rotate 90\u00b0 (L)",
+                                      "Flip Right",
+                                      "Flip Down",
+                                      "Mirror horizontal",
+                                      "Mirror vertical",
+                                      "Emboss",
+                                      "Shadow",
+                                      "Grey scale",
+                                      "Anti alias",
+                                      "Invert",
+                                      "Image Enhancements",
+                                      "Resample Image"};
         const Bitmap p0 = GradientBitmap(23, 17);
         TChild* child = Open(WritePicture(QStringLiteral("tools.bmp"), p0));
         QMenu* tools = child->Menus().at(2);
@@ -426,6 +433,8 @@ private slots:
             }
         }
         QCOMPARE(shown, captions);
+        // The main window's own command, so both open the converter alike.
+        QCOMPARE(tools->actions().first(), mForm->Command(QStringLiteral("actIcon")));
         for (const ToolCommand& command : ToolCommands()) {
             Bitmap expected = p0;
             if (command.into != nullptr) {
