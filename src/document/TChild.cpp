@@ -171,8 +171,6 @@ void TChild::BuildMenus() {
                    this, &TChild::PasteActionExecute);
 
     auto* tools = new QMenu(QStringLiteral("&Tools"));
-    tools->addAction(mMainForm->Command(QStringLiteral("actIcon")));
-    tools->addSeparator();
     for (const ToolCommand& command : ToolCommands()) {
         QAction* action = NewCommand(this, tools, QString::fromUtf8(command.caption),
                                      QString::fromLatin1(command.handler));
@@ -190,6 +188,9 @@ void TChild::BuildMenus() {
         NewCommand(this, tools, QStringLiteral("Resample Image"), QStringLiteral("actResample"));
     resample->setIcon(QIcon(QStringLiteral(":/menu/resample.png")));
     ConnectCommand(resample, this, &TChild::actResampleExecute);
+
+    tools->addSeparator();
+    tools->addAction(mMainForm->Command(QStringLiteral("actIcon")));
 
     auto* window = new QMenu(QStringLiteral("&Window"));
     ConnectCommand(NewCommand(this, window, QStringLiteral("&Tile"), QStringLiteral("Tile1Click")),

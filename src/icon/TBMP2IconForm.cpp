@@ -11,11 +11,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
 #include <QStyle>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <unistd.h>
@@ -86,7 +86,9 @@ TBMP2IconForm::TBMP2IconForm(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Convert to Icon"));
     setObjectName(QStringLiteral("BMP2IconForm"));
     BuildControls();
-    setFixedSize(339, 471);
+    // 339 x 471 holds every control in small fonts; larger desktop fonts widen
+    // the window rather than cut captions off.
+    setFixedSize(layout()->minimumSize().expandedTo(QSize(339, 471)));
     if (const QScreen* desktop = screen()) {
         move(desktop->availableGeometry().center() - rect().center());
     }
@@ -96,16 +98,28 @@ TBMP2IconForm::TBMP2IconForm(QWidget* parent) : QDialog(parent) {
 
 TBMP2IconForm::~TBMP2IconForm() = default;
 
+// The layout, top to bottom: the source picture; the picture settings (with
+// the icon size) beside the preview; the colour depth beside Convert and Save;
+// Close beside the icon editor's buttons.
 void TBMP2IconForm::BuildControls() {
     // Buttons run their handler from the event queue, as menu commands do, so
     // an error travels to the program's error report, not through the button.
     const auto button = [this](const QString& name, const QString& text,
                                QStyle::StandardPixmap icon, void (TBMP2IconForm::*slot)()) {
-        auto* b = new QPushButton(style()->standardIcon(icon), text);
+        // Tool buttons: a picture and a caption without the width push buttons take.
+        auto* b = new QToolButton;
         b->setObjectName(name);
-        b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, slot, Qt::QueuedConnection);
+        b->setIcon(style()->standardIcon(icon));
+        b->setText(text);
+        b->setToolButtonStyle(text.isEmpty() ? Qt::ToolButtonIconOnly
+                                             : Qt::ToolButtonTextBesideIcon);
+        b->setMinimumHeight(26);
+        connect(b, &QToolButton::clicked, this, slot, Qt::QueuedConnection);
         return b;
+    };
+    const auto tight = [](QLayout* layout) {
+        layout->setContentsMargins(6, 1, 6, 3);
+        layout->setSpacing(2);
     };
 
     auto* browse =
@@ -114,14 +128,13 @@ void TBMP2IconForm::BuildControls() {
     mLabel3->setObjectName(QStringLiteral("Label3"));
     mLabel3->setWordWrap(true);
     mLabel3->setFixedSize(261, 43);
-    mLabel3->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     auto* browseLayout = new QHBoxLayout(browse);
-    browseLayout->setContentsMargins(6, 2, 6, 4);
+    tight(browseLayout);
+    browseLayout->setSpacing(6);
     browseLayout->addWidget(button(QStringLiteral("Btnbrowse"), QString(),
                                    QStyle::SP_DialogOpenButton, &TBMP2IconForm::BtnbrowseClick));
     browseLayout->addWidget(mLabel3, 1);
 
-    auto* picture = SilverGroup(QString(), QStringLiteral("GroupBox4"));
     mChbARatio = new QCheckBox(QStringLiteral("Keep Aspect Ratio"));
     mChbARatio->setObjectName(QStringLiteral("ChbARatio"));
     mChbARatio->setChecked(true);
@@ -140,67 +153,9 @@ void TBMP2IconForm::BuildControls() {
     mFilterCombo->setCurrentIndex(kDefaultFilterIndex);
     connect(mFilterCombo, &QComboBox::activated, this, &TBMP2IconForm::FilterComboChange,
             Qt::QueuedConnection);
-    mCbTrans = new QCheckBox(QStringLiteral("Use transparent color"));
-    mCbTrans->setObjectName(QStringLiteral("cbTrans"));
-    mCbTrans->setChecked(true);
-    mPnlTransCol = new QFrame;
-    mPnlTransCol->setObjectName(QStringLiteral("PnlTransCol"));
-    mPnlTransCol->setFrameShape(QFrame::Panel);
-    mPnlTransCol->setFrameShadow(QFrame::Sunken);
-    mPnlTransCol->setFixedSize(40, 20);
-    mPnlTransCol->setAutoFillBackground(true);
-    auto* colourRow = new QHBoxLayout;
-    colourRow->addWidget(mPnlTransCol);
-    colourRow->addWidget(new QLabel(QStringLiteral("Transparent Color")), 1);
-    auto* settings = new QVBoxLayout;
-    settings->addWidget(mChbARatio);
-    settings->addSpacing(6);
-    settings->addWidget(filterLabel);
-    settings->addWidget(mFilterCombo);
-    settings->addStretch(1);
-    settings->addWidget(mCbTrans);
-    settings->addLayout(colourRow);
-
-    auto* previewLabel = new QLabel(QStringLiteral("Image Preview"));
-    previewLabel->setObjectName(QStringLiteral("Label2"));
-    auto* previewPanel = new QFrame;
-    previewPanel->setFrameShape(QFrame::Panel);
-    previewPanel->setFrameShadow(QFrame::Sunken);
-    mImgPreview = new ImageControl(previewPanel);
-    mImgPreview->setObjectName(QStringLiteral("ImgPreview"));
-    mImgPreview->setAttribute(Qt::WA_OpaquePaintEvent, false);
-    mImgPreview->setCursor(Qt::CrossCursor);
-    connect(
-        mImgPreview, &ImageControl::MousePressed, this,
-        [this](QPoint at, Qt::MouseButtons, Qt::KeyboardModifiers) { ImgPreviewMouseDown(at); });
-    auto* previewBox = new QVBoxLayout(previewPanel);
-    previewBox->setContentsMargins(2, 2, 2, 2);
-    mImgPreview->setFixedSize(kPreviewWidth, kPreviewHeight);
-    previewBox->addWidget(mImgPreview);
-    auto* previewColumn = new QVBoxLayout;
-    previewColumn->setSpacing(1);
-    previewColumn->addWidget(previewLabel);
-    previewColumn->addWidget(previewPanel);
-    auto* pictureLayout = new QHBoxLayout(picture);
-    pictureLayout->setContentsMargins(6, 4, 6, 4);
-    pictureLayout->addLayout(settings, 1);
-    pictureLayout->addLayout(previewColumn);
-
-    auto* depth =
-        SilverGroup(QStringLiteral("Icon color in bit (color depth)"), QStringLiteral("RGColor"));
-    mRGColor = new QButtonGroup(this);
-    auto* depthLayout = new QVBoxLayout(depth);
-    depthLayout->setContentsMargins(6, 0, 6, 2);
-    depthLayout->setSpacing(0);
-    const char* const depths[] = {"32 bit (True Colors)", "24 bit (16 mil Colors)",
-                                  "8 bit   (256 Colors)", "4 bit   (16 Colors)",
-                                  "1 bit   (2 Colors)"};
-    for (int i = 0; i < 5; ++i) {
-        auto* radio = new QRadioButton(QString::fromLatin1(depths[i]));
-        mRGColor->addButton(radio, i);
-        depthLayout->addWidget(radio);
-    }
-    SetRGColorIndex(2);
+    auto* filterRow = new QHBoxLayout;
+    filterRow->addWidget(filterLabel);
+    filterRow->addWidget(mFilterCombo, 1);
 
     auto* size = SilverGroup(QStringLiteral("Icon Size"), QStringLiteral("GroupBox3"));
     mLabel5 = new QLabel(QStringLiteral("32 * 32"));
@@ -214,23 +169,77 @@ void TBMP2IconForm::BuildControls() {
     mTrackBar1->setValue(kDefaultIconSize);
     connect(mTrackBar1, &QSlider::valueChanged, this, &TBMP2IconForm::TrackBar1Change);
     auto* sizeLayout = new QVBoxLayout(size);
-    sizeLayout->setContentsMargins(6, 0, 6, 2);
+    tight(sizeLayout);
     sizeLayout->setSpacing(0);
     sizeLayout->addWidget(mLabel5);
     sizeLayout->addWidget(mTrackBar1);
 
-    auto* editor =
-        SilverGroup(QStringLiteral("Browse for / open Icon Editor"), QStringLiteral("GroupBox5"));
-    auto* editorLayout = new QHBoxLayout(editor);
-    editorLayout->setContentsMargins(6, 2, 6, 4);
-    editorLayout->addWidget(button(QStringLiteral("browsebut"), QStringLiteral("Browse"),
-                                   QStyle::SP_DirOpenIcon, &TBMP2IconForm::browsebutClick));
-    editorLayout->addWidget(button(QStringLiteral("OpenEdit"), QStringLiteral("Open"),
-                                   QStyle::SP_FileDialogContentsView,
-                                   &TBMP2IconForm::OpenEditClick));
-    auto* rightColumn = new QVBoxLayout;
-    rightColumn->addWidget(size);
-    rightColumn->addWidget(editor);
+    mCbTrans = new QCheckBox(QStringLiteral("Use transparent color"));
+    mCbTrans->setObjectName(QStringLiteral("cbTrans"));
+    mCbTrans->setChecked(true);
+    mPnlTransCol = new QFrame;
+    mPnlTransCol->setObjectName(QStringLiteral("PnlTransCol"));
+    mPnlTransCol->setFrameShape(QFrame::Panel);
+    mPnlTransCol->setFrameShadow(QFrame::Sunken);
+    mPnlTransCol->setFixedSize(36, 18);
+    mPnlTransCol->setAutoFillBackground(true);
+    auto* colourRow = new QHBoxLayout;
+    colourRow->addWidget(mPnlTransCol);
+    colourRow->addWidget(new QLabel(QStringLiteral("Transparent Color")), 1);
+
+    auto* settings = new QVBoxLayout;
+    settings->setSpacing(2);
+    settings->addWidget(mChbARatio);
+    settings->addLayout(filterRow);
+    settings->addWidget(size);
+    settings->addStretch(1);
+    settings->addWidget(mCbTrans);
+    settings->addLayout(colourRow);
+
+    auto* previewLabel = new QLabel(QStringLiteral("Image Preview"));
+    previewLabel->setObjectName(QStringLiteral("Label2"));
+    auto* previewPanel = new QFrame;
+    previewPanel->setFrameShape(QFrame::Panel);
+    previewPanel->setFrameShadow(QFrame::Sunken);
+    mImgPreview = new ImageControl(previewPanel);
+    mImgPreview->setObjectName(QStringLiteral("ImgPreview"));
+    mImgPreview->setAttribute(Qt::WA_OpaquePaintEvent, false);
+    mImgPreview->setCursor(Qt::CrossCursor);
+    mImgPreview->setFixedSize(kPreviewWidth, kPreviewHeight);
+    connect(
+        mImgPreview, &ImageControl::MousePressed, this,
+        [this](QPoint at, Qt::MouseButtons, Qt::KeyboardModifiers) { ImgPreviewMouseDown(at); });
+    auto* previewBox = new QVBoxLayout(previewPanel);
+    previewBox->setContentsMargins(1, 1, 1, 1);
+    previewBox->addWidget(mImgPreview);
+    auto* previewColumn = new QVBoxLayout;
+    previewColumn->setSpacing(0);
+    previewColumn->addWidget(previewLabel);
+    previewColumn->addWidget(previewPanel);
+
+    auto* picture = SilverGroup(QString(), QStringLiteral("GroupBox4"));
+    auto* pictureLayout = new QHBoxLayout(picture);
+    tight(pictureLayout);
+    pictureLayout->setContentsMargins(6, 3, 6, 3);
+    pictureLayout->setSpacing(6);
+    pictureLayout->addLayout(settings, 1);
+    pictureLayout->addLayout(previewColumn);
+
+    auto* depth =
+        SilverGroup(QStringLiteral("Icon color in bit (color depth)"), QStringLiteral("RGColor"));
+    mRGColor = new QButtonGroup(this);
+    auto* depthLayout = new QVBoxLayout(depth);
+    tight(depthLayout);
+    depthLayout->setSpacing(0);
+    const char* const depths[] = {"32 bit (True Colors)", "24 bit (16 mil Colors)",
+                                  "8 bit   (256 Colors)", "4 bit   (16 Colors)",
+                                  "1 bit   (2 Colors)"};
+    for (int i = 0; i < 5; ++i) {
+        auto* radio = new QRadioButton(QString::fromLatin1(depths[i]));
+        mRGColor->addButton(radio, i);
+        depthLayout->addWidget(radio);
+    }
+    SetRGColorIndex(2);
 
     auto* make =
         SilverGroup(QStringLiteral("Create Icon,  Save Icon"), QStringLiteral("GroupBox2"));
@@ -238,29 +247,48 @@ void TBMP2IconForm::BuildControls() {
     mImgIcon->setObjectName(QStringLiteral("ImgIcon"));
     mImgSavedIcon = new QLabel;
     mImgSavedIcon->setObjectName(QStringLiteral("ImgSavedIcon"));
-    for (QLabel* image : {mImgIcon, mImgSavedIcon}) {
-        image->setFixedSize(32, 32);
-        image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* makeLayout = new QGridLayout(make);
+    tight(makeLayout);
+    makeLayout->setHorizontalSpacing(6);
+    const struct {
+        QToolButton* button;
+        QLabel* image;
+    } rows[] = {{button(QStringLiteral("ConvertBut"), QStringLiteral("&Convert"),
+                        QStyle::SP_ArrowRight, &TBMP2IconForm::ConvertButClick),
+                 mImgIcon},
+                {button(QStringLiteral("SaveBut"), QStringLiteral("&Save"),
+                        QStyle::SP_DialogSaveButton, &TBMP2IconForm::SaveButClick),
+                 mImgSavedIcon}};
+    for (int row = 0; row < 2; ++row) {
+        rows[row].image->setFixedSize(32, 32);
+        rows[row].image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        makeLayout->addWidget(rows[row].button, row, 0);
+        // Room for the largest icon, so the buttons stay put.
+        makeLayout->addWidget(rows[row].image, row, 1, Qt::AlignLeft | Qt::AlignVCenter);
+        makeLayout->setRowMinimumHeight(row, kMaxIconSize);
     }
-    auto* makeLayout = new QHBoxLayout(make);
-    makeLayout->setContentsMargins(6, 2, 6, 4);
-    makeLayout->addWidget(button(QStringLiteral("ConvertBut"), QStringLiteral("Convert"),
-                                 QStyle::SP_ArrowRight, &TBMP2IconForm::ConvertButClick));
-    makeLayout->addWidget(mImgIcon);
-    makeLayout->addStretch(1);
-    makeLayout->addWidget(button(QStringLiteral("SaveBut"), QStringLiteral("Save"),
-                                 QStyle::SP_DialogSaveButton, &TBMP2IconForm::SaveButClick));
-    makeLayout->addWidget(mImgSavedIcon);
+    makeLayout->setColumnMinimumWidth(1, kMaxIconSize);
 
-    auto* close = button(QStringLiteral("SpeedButton1"), QStringLiteral("Close"),
-                         QStyle::SP_DialogCloseButton, &TBMP2IconForm::SpeedButton1Click);
+    auto* editor =
+        SilverGroup(QStringLiteral("Browse for / open Icon Editor"), QStringLiteral("GroupBox5"));
+    auto* editorLayout = new QHBoxLayout(editor);
+    tight(editorLayout);
+    editorLayout->setSpacing(6);
+    editorLayout->addWidget(button(QStringLiteral("browsebut"), QStringLiteral("&Browse"),
+                                   QStyle::SP_DirOpenIcon, &TBMP2IconForm::browsebutClick));
+    editorLayout->addWidget(button(QStringLiteral("OpenEdit"), QStringLiteral("&Open"),
+                                   QStyle::SP_FileDialogContentsView,
+                                   &TBMP2IconForm::OpenEditClick));
 
     auto* middle = new QHBoxLayout;
     middle->addWidget(depth, 1);
-    middle->addLayout(rightColumn, 1);
+    middle->addWidget(make);
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(close, 0, Qt::AlignLeft | Qt::AlignBottom);
-    bottom->addWidget(make, 1);
+    bottom->addWidget(button(QStringLiteral("SpeedButton1"), QStringLiteral("Clos&e"),
+                             QStyle::SP_DialogCloseButton, &TBMP2IconForm::SpeedButton1Click),
+                      0, Qt::AlignLeft | Qt::AlignBottom);
+    bottom->addStretch(1);
+    bottom->addWidget(editor);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->setSpacing(5);

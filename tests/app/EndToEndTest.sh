@@ -47,9 +47,9 @@ xdotool key --clearmodifiers Return
 wait_for 10 bash -c "! xdotool search --onlyvisible --name '^Open$'" || fail "the dialog stayed open"
 focus
 
-# Tools > Rotate 90° (R), the item after Create Icon, on the picture opened last.
+# Tools > Rotate 90° (R), the first item, on the picture opened last.
 open_menu alt+t
-choose Down Return
+choose Return
 
 # Turned twice, then Ctrl+Z: the picture turned once.
 open_menu alt+t
