@@ -83,24 +83,32 @@ void TThumbListView::ListThumbItems(const QString& dir) {
     }
     DropFinishedBatches();
     mEntries = std::move(entries);
-    if (!sameFiles) {
-        Rebuild();
-    }
+    // The workers start before the items are made, so the first thumbnails
+    // are on their way while the list fills. The cached ones stay put until
+    // the items are there: only this thread stores into the cache.
+    std::vector<const QPixmap*> cached(mEntries.size());
     std::vector<std::size_t> missing;
     for (std::size_t i = 0; i < mEntries.size(); ++i) {
-        QListWidgetItem* it = item(static_cast<int>(i));
-        const PictureEntry& entry = mEntries[i];
-        if (const QPixmap* cached = mCache.Find(entry)) {
-            // An item kept from before shows a changed file's old thumbnail.
-            if (it->data(kShownRole).toLongLong() != entry.modified) {
-                it->setIcon(QIcon(*cached));
-                it->setData(kShownRole, qlonglong(entry.modified));
-            }
-        } else {
+        cached[i] = mCache.Find(mEntries[i]);
+        if (cached[i] == nullptr) {
             missing.push_back(i);
         }
     }
     StartThumbnails(missing);
+    if (!sameFiles) {
+        Rebuild();
+    }
+    for (std::size_t i = 0; i < mEntries.size(); ++i) {
+        QListWidgetItem* it = item(static_cast<int>(i));
+        // An item kept from before shows a changed file's old thumbnail.
+        if (cached[i] != nullptr && it->data(kShownRole).toLongLong() != mEntries[i].modified) {
+            it->setIcon(QIcon(*cached[i]));
+            it->setData(kShownRole, qlonglong(mEntries[i].modified));
+        }
+    }
+    if (missing.empty()) {
+        emit ThumbnailsDone();
+    }
 }
 
 void TThumbListView::Rebuild() {
@@ -119,7 +127,6 @@ void TThumbListView::Rebuild() {
 void TThumbListView::StartThumbnails(const std::vector<std::size_t>& missing) {
     mPending = static_cast<int>(missing.size());
     if (missing.empty()) {
-        emit ThumbnailsDone();
         return;
     }
     std::vector<std::string> paths;

@@ -128,6 +128,13 @@ private slots:
         List();
         QCOMPARE(mList->ThumbnailsMade(), 4);
         QVERIFY(mList->item(1)->isSelected());
+        // Back from another folder: new items, every thumbnail from memory at once.
+        List("empty");
+        QSignalSpy done(mList.get(), &TThumbListView::ThumbnailsDone);
+        mList->ListThumbItems(Path("pictures"));
+        QCOMPARE(done.size(), 1);
+        QVERIFY(ShowsThumbnail(*mList, 1, DrawThumbnail(test::PatternBitmap(1000, 10))));
+        QCOMPARE(mList->ThumbnailsMade(), 4);
         // One file changed, one added: two thumbnails made.
         SaveBmp(test::PatternBitmap(7, 7, 3), Native("pictures/z.bmp"));
         fs::last_write_time(Native("pictures/z.bmp"),
