@@ -128,7 +128,12 @@ TEST(SafeWrite, TargetsThatAreNotRegularFilesAreRefusedAndKept) {
         {"link.bmp", "\"" + fifo + "\" is a FIFO (named pipe), not a regular file", S_IFIFO},
     };
     if (device) {
+        ASSERT_EQ(::symlink("device.bmp", (temp / "device-link.bmp").c_str()), 0);
         cases.push_back({"device.bmp", "it is a character device, not a regular file", S_IFCHR});
+        cases.push_back(
+            {"device-link.bmp",
+             "\"" + (temp / "device.bmp") + "\" is a character device, not a regular file",
+             S_IFCHR});
     }
     const std::set<std::string> before = Listing(temp.Path());
     for (const Case& c : cases) {
