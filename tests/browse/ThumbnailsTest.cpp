@@ -136,6 +136,9 @@ TEST(ThumbnailSource, EachKindComesAtTheCheapestSizeThatFillsTheSquare) {
                test::WmfWriter().Placeable({0, 0, 9600, 4800}, 960).Rectangle(0, 0, 5, 5).Bytes());
     WriteBytes(dir / "empty.wmf", test::WmfWriter().Bytes());
     test::WriteTextFile(dir / "broken.jpg", "not a picture");
+    // Two gigabytes of nothing: refused from its first bytes, not read whole.
+    test::WriteTextFile(dir / "huge.jpg", "");
+    ASSERT_EQ(::truncate((dir / "huge.jpg").c_str(), (std::int64_t{2} << 30) - 1), 0);
     std::vector<std::pair<int, int>> rendered;
     const WmfRenderer renderer = [&](const WmfFile&, int width, int height) {
         rendered.emplace_back(width, height);
@@ -155,6 +158,7 @@ TEST(ThumbnailSource, EachKindComesAtTheCheapestSizeThatFillsTheSquare) {
         {"drawing.wmf", 182, 91, false, nullptr}, // 960 x 480 own size
         {"empty.wmf", 0, 0, true, nullptr},
         {"broken.jpg", 0, 0, true, "Cannot read JPEG file"},
+        {"huge.jpg", 0, 0, true, "huge.jpg\": Not a JPEG file: starts with 0x00 0x00"},
         {"gone.bmp", 0, 0, true, "gone.bmp"},
     };
     for (const Case& c : cases) {

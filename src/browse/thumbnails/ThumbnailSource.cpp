@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <vector>
 
 #include "browse/thumbnails/ThumbnailDrawing.h"
 #include "imaging/bitmap/Error.h"
 #include "imaging/codecs/BmpCodec.h"
-#include "imaging/codecs/FileIO.h"
 #include "imaging/codecs/JpegCodec.h"
 #include "imaging/codecs/PngCodec.h"
 #include "imaging/codecs/wmf/WmfPlayer.h"
@@ -51,13 +49,7 @@ Bitmap LoadWmfThumbSource(const std::string& path, const WmfRenderer& renderWmf)
 Bitmap LoadThumbSource(const std::string& path, const WmfRenderer& renderWmf) {
     const std::string extension = LowerExtension(path);
     if (extension == ".jpg" || extension == ".jpeg") {
-        const std::vector<std::uint8_t> data = ReadFileBytes(path);
-        try {
-            return DecodeJpegAtLeast(data.data(), data.size(), kThumbPictureRect.Width(),
-                                     kThumbPictureRect.Height());
-        } catch (const Error& error) {
-            throw Error("Cannot read JPEG file \"" + path + "\": " + error.what());
-        }
+        return LoadJpegAtLeast(path, kThumbPictureRect.Width(), kThumbPictureRect.Height());
     }
     if (extension == ".bmp") {
         return LoadBmp(path);

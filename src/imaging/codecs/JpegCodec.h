@@ -42,6 +42,9 @@ Bitmap DecodeJpegScaled(const std::uint8_t* data, std::size_t size, int maxSide)
 // stretched into a box of that size; a side already smaller than asked comes at
 // full size.
 Bitmap DecodeJpegAtLeast(const std::uint8_t* data, std::size_t size, int minWidth, int minHeight);
+// As DecodeJpegAtLeast, from a file read header first as LoadJpeg reads it;
+// error texts name the file.
+Bitmap LoadJpegAtLeast(const std::string& path, int minWidth, int minHeight);
 
 // The upright picture's size, from the header and the Exif block alone.
 struct JpegSize {

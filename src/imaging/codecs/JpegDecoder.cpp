@@ -485,6 +485,15 @@ Bitmap LoadJpeg(const std::string& path) {
     }
 }
 
+Bitmap LoadJpegAtLeast(const std::string& path, int minWidth, int minHeight) {
+    const std::vector<std::uint8_t> data = ReadJpegFile(path);
+    try {
+        return DecodeJpegAtLeast(data.data(), data.size(), minWidth, minHeight);
+    } catch (const Error& error) {
+        ThrowReadError(path, error);
+    }
+}
+
 bool LoadJpegRows(const std::string& path, RowReceiver& receiver) {
     const std::vector<std::uint8_t> data = ReadJpegFile(path);
     try {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -159,10 +160,13 @@ TEST(JpegCost, FilesAreReadHeaderFirst) {
          {Case{empty, "Not a JPEG file: starts with 0x00 0x00"},
           Case{huge, "The JPEG file claims a picture of 60000 x 60000 pixels, more than this "
                      "program opens"}}) {
-        const std::uint64_t before = BytesRead();
-        EXPECT_EQ(ErrorText([&] { LoadJpeg(c.path); }),
-                  "Cannot read JPEG file \"" + c.path + "\": " + c.message);
-        EXPECT_LT(BytesRead() - before, std::uint64_t{1} << 20) << c.path;
+        // As a document opens it, and as the thumbnail list does.
+        for (const auto& load : {std::function<void()>([&] { LoadJpeg(c.path); }),
+                                 std::function<void()>([&] { LoadJpegAtLeast(c.path, 91, 91); })}) {
+            const std::uint64_t before = BytesRead();
+            EXPECT_EQ(ErrorText(load), "Cannot read JPEG file \"" + c.path + "\": " + c.message);
+            EXPECT_LT(BytesRead() - before, std::uint64_t{1} << 20) << c.path;
+        }
     }
 
     // A file cut inside its header fails as the same bytes do from memory.
