@@ -4,7 +4,7 @@
 // atomically (temporary file, fsync, rename). Bound: any call under 0.5 s.
 // Each read also reports its peak heap as a multiple of the file's size
 // ("heap_per_byte", bound 4), counted by the allocation hooks below.
-//   - duplicates: one section holding the same key 1.4 million times (a
+//   - duplicates: one section holding the same key 950,000 times (a
 //     string write deletes every one of them);
 //   - empty: ten million empty lines, then the section;
 //   - sections: 350,000 small sections, the key in the last one.
