@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -7,6 +8,7 @@
 #include "cli/Operations.h"
 #include "imaging/bitmap/Error.h"
 #include "imaging/bitmap/PixelMemoryWarmer.h"
+#include "imaging/codecs/MappedBmp.h"
 #include "imaging/codecs/PictureFile.h"
 
 namespace pixmoth::cli {
@@ -50,13 +52,26 @@ void ApplyCommand(const CommandLine& line, Stopwatch& stopwatch) {
                                         static_cast<std::size_t>(size->width)));
         }
     }
-    Bitmap picture = LoadPicture(input);
+    // A 24-bit BMP that the operation only reads is read where it lies, in
+    // the page cache, instead of being copied into a picture first.
+    std::unique_ptr<MappedBmp> mapped;
+    if (op->runOnRows && PictureKindOf(input) == PictureKind::Bmp) {
+        mapped = MappedBmp::Open(input);
+    }
+    Bitmap picture;
+    if (!mapped) {
+        picture = LoadPicture(input);
+    }
     if (warmer) {
         warmer->Wait();
     }
     stopwatch.Start();
-    Bitmap result = op->run(picture, value);
+    Bitmap result = mapped ? op->runOnRows(mapped->Rows()) : op->run(picture, value);
     stopwatch.Stop();
+    if (mapped) {
+        mapped->CheckIntact();
+        mapped.reset(); // before the output, which may be the same file
+    }
     SavePicture(result, output);
 }
 

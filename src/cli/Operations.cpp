@@ -33,14 +33,20 @@ Operation SourceToCopy(const std::string& name, void (*op)(Bitmap&, Bitmap&, int
             true};
 }
 
-Operation Turn(const std::string& name, void (*op)(Bitmap&, Bitmap&)) {
+Operation Turn(const std::string& name, void (*op)(Bitmap&, Bitmap&),
+               void (*onRows)(const PixelRows&, Bitmap&)) {
     return {name, Operation::Value::None,
             [op](Bitmap& input, double) {
                 Bitmap output;
                 op(input, output);
                 return output;
             },
-            true};
+            true,
+            [onRows](const PixelRows& input) {
+                Bitmap output;
+                onRows(input, output);
+                return output;
+            }};
 }
 
 const std::vector<Operation>& AllOperations() {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "imaging/bitmap/Bitmap.h"
+#include "imaging/bitmap/PixelRows.h"
 
 // The picture operations `pixmoth-cli apply` can run, by function name.
 namespace pixmoth::cli {
@@ -21,6 +22,9 @@ struct Operation {
     // Whether the result is a second picture of about the input's size, so
     // that its memory can be made ready while the input loads.
     bool newPicture = false;
+    // The same operation reading rows that are not a Bitmap (a mapped file),
+    // for operations that only read their input; empty for the others.
+    std::function<Bitmap(const PixelRows& input)> runOnRows;
 };
 
 // Entries for the usual shapes of image functions. In-place functions change
@@ -31,8 +35,9 @@ Operation WithReal(const std::string& name, void (*op)(Bitmap&, double));
 // Source-and-destination functions as the enhancement dialog calls them: the
 // picture is the source and a copy of it the destination.
 Operation SourceToCopy(const std::string& name, void (*op)(Bitmap&, Bitmap&, int));
-// A turn writes a new picture from the input.
-Operation Turn(const std::string& name, void (*op)(Bitmap&, Bitmap&));
+// A turn writes a new picture from the input, which it also reads as rows.
+Operation Turn(const std::string& name, void (*op)(Bitmap&, Bitmap&),
+               void (*onRows)(const PixelRows&, Bitmap&));
 
 // One list per subsystem, each in its own file.
 std::vector<Operation> TransformOperations();

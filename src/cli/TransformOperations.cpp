@@ -4,8 +4,8 @@
 namespace pixmoth::cli {
 
 std::vector<Operation> TransformOperations() {
-    return {Turn("RotateRight", RotateRight),
-            Turn("RotateLeft", RotateLeft),
+    return {Turn("RotateRight", RotateRight, RotateRightFromRows),
+            Turn("RotateLeft", RotateLeft, RotateLeftFromRows),
             InPlace("FlipRight", FlipRight),
             InPlace("FlipDown", FlipDown),
             InPlace("MirrorHorizontal", MirrorHorizontal),

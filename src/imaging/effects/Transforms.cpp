@@ -103,21 +103,15 @@ void Transpose(const std::uint8_t* source, std::ptrdiff_t sourceStride, std::uin
 // Both rotations are a transposition with one side walked backwards:
 // clockwise, destination row x is source column x read from the bottom row up;
 // counter-clockwise, source column x is destination row W - 1 - x read top-down.
-void Rotate(Bitmap& source, Bitmap& destination, bool clockwise) {
-    if (&source == &destination) {
-        Bitmap copy(source);
-        Rotate(copy, destination, clockwise);
-        return;
-    }
-    source.To24Bit();
-    const int w = source.Width();
-    const int h = source.Height();
+void Rotate(const PixelRows& source, Bitmap& destination, bool clockwise) {
+    const int w = source.width;
+    const int h = source.height;
     destination.Reset(h, w, PixelFormat::Bit24);
     if (w == 0 || h == 0) {
         return;
     }
-    const std::uint8_t* src = source.Bits();
-    std::ptrdiff_t srcStride = source.Stride();
+    const std::uint8_t* src = source.top;
+    std::ptrdiff_t srcStride = source.stride;
     std::uint8_t* dst = destination.Bits();
     std::ptrdiff_t dstStride = destination.Stride();
     if (clockwise) {
@@ -134,6 +128,17 @@ void Rotate(Bitmap& source, Bitmap& destination, bool clockwise) {
         Transpose(src + first * 3, srcStride, dst + first * dstStride, dstStride, h, end - first,
                   kernels);
     });
+}
+
+void Rotate(Bitmap& source, Bitmap& destination, bool clockwise) {
+    if (&source == &destination) {
+        Bitmap copy(source);
+        Rotate(copy, destination, clockwise);
+        return;
+    }
+    source.To24Bit();
+    Rotate(PixelRows{source.Bits(), source.Stride(), source.Width(), source.Height()}, destination,
+           clockwise);
 }
 
 // Swaps two non-overlapping byte ranges through a small buffer that stays in
@@ -233,6 +238,14 @@ void RotateRight(Bitmap& source, Bitmap& destination) {
 }
 
 void RotateLeft(Bitmap& source, Bitmap& destination) {
+    Rotate(source, destination, false);
+}
+
+void RotateRightFromRows(const PixelRows& source, Bitmap& destination) {
+    Rotate(source, destination, true);
+}
+
+void RotateLeftFromRows(const PixelRows& source, Bitmap& destination) {
     Rotate(source, destination, false);
 }
 

@@ -256,6 +256,9 @@ TEST_P(TransformPaths, EveryTransformMatchesThePixelByPixelDefinition) {
     for (const auto& [w, h] : sizes) {
         const Bitmap original = PatternBitmap(w, h, static_cast<std::uint32_t>(w * 1000 + h));
         const std::string size = std::to_string(w) + "x" + std::to_string(h);
+        // The rows of a bottom-up file: the picture upside down, read backwards.
+        const Bitmap upsideDown = NaiveFlip(original, false);
+        const PixelRows backwards{upsideDown.ScanLine(h - 1), -upsideDown.Stride(), w, h};
         for (bool clockwise : {true, false}) {
             Bitmap source = original;
             Bitmap turned(3, 3); // a used destination of another size
@@ -264,6 +267,10 @@ TEST_P(TransformPaths, EveryTransformMatchesThePixelByPixelDefinition) {
                 << size << (clockwise ? " right" : " left");
             EXPECT_TRUE(PaddingIsZero(turned)) << size;
             EXPECT_TRUE(SamePicture(source, original)) << size << " source changed";
+            Bitmap fromRows(3, 3);
+            (clockwise ? RotateRightFromRows : RotateLeftFromRows)(backwards, fromRows);
+            EXPECT_TRUE(SamePicture(fromRows, turned)) << size << " from rows read backwards";
+            EXPECT_TRUE(PaddingIsZero(fromRows)) << size;
         }
         for (bool right : {true, false}) {
             Bitmap flipped = original;
