@@ -41,22 +41,24 @@ void ApplyCommand(const CommandLine& line, Stopwatch& stopwatch) {
     CheckOutputName(output);
     SeedFromOption(line);
 
+    // A 24-bit BMP that the operation only reads is read where it lies, in
+    // the page cache, instead of being copied into a picture first.
+    std::unique_ptr<MappedBmp> mapped;
+    if (op->runOnRows && PictureKindOf(input) == PictureKind::Bmp) {
+        mapped = MappedBmp::Open(input);
+    }
     // A fresh picture's first touch costs page faults; taken on the other core
-    // while this one reads the input, they are off the critical path.
+    // while this one reads the input, they are off the critical path. A
+    // mapped input takes no reading, and the turn's threads fault in their
+    // own parts of the result side by side.
     std::optional<PixelMemoryWarmer> warmer;
-    if (op->newPicture) {
+    if (op->newPicture && !mapped) {
         if (const auto size = ReadPictureSize(input)) {
             warmer.emplace(std::max(RowBytes(size->width, PixelFormat::Bit24) *
                                         static_cast<std::size_t>(size->height),
                                     RowBytes(size->height, PixelFormat::Bit24) *
                                         static_cast<std::size_t>(size->width)));
         }
-    }
-    // A 24-bit BMP that the operation only reads is read where it lies, in
-    // the page cache, instead of being copied into a picture first.
-    std::unique_ptr<MappedBmp> mapped;
-    if (op->runOnRows && PictureKindOf(input) == PictureKind::Bmp) {
-        mapped = MappedBmp::Open(input);
     }
     Bitmap picture;
     if (!mapped) {

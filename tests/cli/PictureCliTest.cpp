@@ -17,6 +17,7 @@
 #include "imaging/codecs/IconFile.h"
 #include "imaging/codecs/JpegCodec.h"
 #include "imaging/codecs/JpegTestFiles.h"
+#include "imaging/codecs/PictureFile.h"
 #include "imaging/codecs/PngCodec.h"
 #include "imaging/effects/ColourEffects.h"
 #include "imaging/effects/EnhancementTable.h"
@@ -132,6 +133,25 @@ TEST(PictureCli, CommandsGiveExactlyTheLibrarysPictures) {
         Bitmap written = LoadBmp(output);
         written.To24Bit();
         EXPECT_TRUE(SamePicture(written, expected)) << c.what;
+    }
+}
+
+TEST(PictureCli, TurnsOfABmpWriteTheFilesOfTurningTheLoadedPicture) {
+    // A 24-bit BMP input is read in place, through a mapping of the file.
+    TempDir temp;
+    const std::string input = temp / "in.bmp";
+    SaveBmp(PatternBitmap(301, 2003, 9), input);
+    for (const char* turn : {"RotateRight", "RotateLeft"}) {
+        Bitmap source = LoadBmp(input);
+        Bitmap expected;
+        (std::string(turn) == "RotateRight" ? RotateRight : RotateLeft)(source, expected);
+        SaveBmp(expected, temp / "expected.bmp");
+        for (const char* name : {"out.bmp", "out.png"}) {
+            const Outcome outcome = RunCli(temp, {"apply", turn, input, temp / name});
+            ASSERT_EQ(outcome.status, 0) << outcome.err;
+        }
+        EXPECT_EQ(ReadFileBytes(temp / "out.bmp"), ReadFileBytes(temp / "expected.bmp")) << turn;
+        EXPECT_TRUE(SamePicture(LoadPicture(temp / "out.png"), expected)) << turn;
     }
 }
 
