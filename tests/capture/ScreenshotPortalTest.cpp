@@ -131,6 +131,7 @@ private slots:
             }
         }
         QVERIFY(mDesktop.save(Path(QStringLiteral("desktop.png"))));
+        QVERIFY(mDesktop.save(Path(QStringLiteral("desktop.bmp"))));
         QImage black(64, 48, QImage::Format_RGB32);
         black.fill(Qt::black);
         QVERIFY(black.save(Path(QStringLiteral("black.png"))));
@@ -159,6 +160,10 @@ private slots:
         QTest::newRow("picture") << "picture"
                                  << "desktop.png"
                                  << "";
+        // Under a .png name, as a portal that writes another format would leave it.
+        QTest::newRow("picture in another format") << "picture"
+                                                   << "desktop.bmp"
+                                                   << "";
         QTest::newRow("answer before the call's reply") << "early"
                                                         << "desktop.png"
                                                         << "";

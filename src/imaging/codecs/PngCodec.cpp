@@ -179,8 +179,9 @@ private:
     png_infop mInfo = nullptr;
 };
 
-// Reads the header, checks the picture's claims and decodes it.
-Bitmap Decode(Input& input, const std::string& subject) {
+// Reads the header, checks the picture's claims and decodes it into a bitmap
+// of `format`, 24 or 32 bits.
+Bitmap Decode(Input& input, const std::string& subject, PixelFormat format) {
     std::uint8_t signature[8];
     if (input.Size() < sizeof signature || !input.Read(signature, sizeof signature) ||
         std::memcmp(signature, kSignature, sizeof signature) != 0) {
@@ -216,7 +217,9 @@ Bitmap Decode(Input& input, const std::string& subject) {
                     " bytes, more than PNG data of that size can hold");
     }
 
-    bool alpha = false;
+    const bool alpha =
+        (colorType & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    const bool fourBytes = format == PixelFormat::Bit32;
     int passes = 1;
     reader.Run([&] {
         if (colorType == PNG_COLOR_TYPE_PALETTE) {
@@ -235,13 +238,17 @@ Bitmap Decode(Input& input, const std::string& subject) {
             png_set_gray_to_rgb(png);
         }
         png_set_bgr(png);
+        if (fourBytes && !alpha) {
+            png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+        }
         passes = png_set_interlace_handling(png);
         png_read_update_info(png, info);
-        alpha = png_get_channels(png, info) == 4;
     });
 
     Bitmap bitmap;
-    bitmap.Reset(static_cast<int>(width), static_cast<int>(height), PixelFormat::Bit24);
+    bitmap.Reset(static_cast<int>(width), static_cast<int>(height),
+                 fourBytes ? PixelFormat::Bit32 : PixelFormat::Bit24);
+    const int outBytes = fourBytes ? 4 : 3;
     std::uint8_t* const bits = bitmap.Bits();
     const std::size_t stride = static_cast<std::size_t>(bitmap.Stride());
     const std::size_t alphaStride = std::size_t{width} * 4;
@@ -271,7 +278,8 @@ Bitmap Decode(Input& input, const std::string& subject) {
                 }
                 png_read_rows(png, rows, nullptr, count);
                 for (png_uint_32 i = 0; i < count; ++i) {
-                    AlphaOnWhite(rows[i], bits + (y + i) * stride, static_cast<int>(width));
+                    AlphaOnWhite(rows[i], bits + (y + i) * stride, static_cast<int>(width),
+                                 outBytes);
                 }
             }
         });
@@ -285,7 +293,7 @@ Bitmap Decode(Input& input, const std::string& subject) {
         }
         reader.Run([&] { png_read_image(png, rows.data()); });
         for (png_uint_32 y = 0; y < height; ++y) {
-            AlphaOnWhite(rows[y], bits + y * stride, static_cast<int>(width));
+            AlphaOnWhite(rows[y], bits + y * stride, static_cast<int>(width), outBytes);
         }
     }
     // The rest of the file (text after the picture, the end chunk) is not read:
@@ -447,17 +455,17 @@ Bitmap DecodePng(const std::uint8_t* data, std::size_t size) {
 
 Bitmap DecodePng(const std::uint8_t* data, std::size_t size, const std::string& subject) {
     Input input(data, size);
-    return Decode(input, subject);
+    return Decode(input, subject, PixelFormat::Bit24);
 }
 
-Bitmap LoadPng(const std::string& path) {
+Bitmap LoadPng(const std::string& path, PixelFormat format) {
     InputFile file(path);
     if (file.Size() > kMaxPngFileBytes) {
         throw Error("File \"" + path + "\" is too large (" + std::to_string(file.Size()) +
                     " bytes)");
     }
     Input input(file);
-    return Decode(input, FileSubject(path));
+    return Decode(input, FileSubject(path), format);
 }
 
 PngSize ReadPngSize(const std::uint8_t* data, std::size_t size) {

@@ -31,8 +31,10 @@ Bitmap DecodePng(const std::uint8_t* data, std::size_t size);
 // As DecodePng, with errors reading `subject` + " is truncated" and so on.
 Bitmap DecodePng(const std::uint8_t* data, std::size_t size, const std::string& subject);
 // As DecodePng, read from the file in pieces: the header is checked before the
-// rest is read. Error texts name the file.
-Bitmap LoadPng(const std::string& path);
+// rest is read. Error texts name the file. With `format` Bit32 the picture
+// comes as 32-bit pixels, the fourth byte 255, as screen grabs hold them,
+// straight from the decoder; any other format gives 24 bits.
+Bitmap LoadPng(const std::string& path, PixelFormat format = PixelFormat::Bit24);
 
 // The picture's size from the header alone; throws an Error when the data does
 // not start with a PNG header.

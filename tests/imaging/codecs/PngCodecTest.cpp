@@ -62,6 +62,11 @@ TEST(PngCodec, ReadsAndWritesEveryColourTypeAndDepthAsPillowDoes) {
         const Bitmap expected = test::ReadPpm(dir / (name + ".ppm"));
         const Bitmap ours = LoadPng(dir / (name + ".png"));
         EXPECT_TRUE(test::SamePicture(ours, expected));
+        const Bitmap ours32 = LoadPng(dir / (name + ".png"), PixelFormat::Bit32);
+        Bitmap expected32 = expected;
+        expected32.SetPixelFormat(PixelFormat::Bit32);
+        EXPECT_TRUE(test::SamePicture(ours32, expected32));
+        EXPECT_EQ(ours32.ScanLine(ours32.Height() - 1)[4 * ours32.Width() - 1], 255);
         const Bytes file = ReadFileBytes(dir / (name + ".png"));
         EXPECT_TRUE(test::SamePicture(DecodePng(file.data(), file.size()), expected));
         SavePng(ours, dir / (name + ".out.png"));
