@@ -28,12 +28,14 @@ constexpr int kPngCompressionLevel = 4;
 // refused before any pixel memory is taken. Damaged ancillary chunks (text,
 // colour information) are skipped: the picture does not depend on them.
 Bitmap DecodePng(const std::uint8_t* data, std::size_t size);
-// As DecodePng, with errors reading `subject` + " is truncated" and so on.
-Bitmap DecodePng(const std::uint8_t* data, std::size_t size, const std::string& subject);
+// As DecodePng, with errors reading `subject` + " is truncated" and so on. With
+// `format` Bit32 the picture comes as 32-bit pixels, the fourth byte 255, as
+// screen grabs hold them, straight from the decoder; any other format gives 24
+// bits.
+Bitmap DecodePng(const std::uint8_t* data, std::size_t size, const std::string& subject,
+                 PixelFormat format = PixelFormat::Bit24);
 // As DecodePng, read from the file in pieces: the header is checked before the
-// rest is read. Error texts name the file. With `format` Bit32 the picture
-// comes as 32-bit pixels, the fourth byte 255, as screen grabs hold them,
-// straight from the decoder; any other format gives 24 bits.
+// rest is read. Error texts name the file.
 Bitmap LoadPng(const std::string& path, PixelFormat format = PixelFormat::Bit24);
 
 // The picture's size from the header alone; throws an Error when the data does
