@@ -2,6 +2,7 @@
 
 #include <QImage>
 
+#include "imaging/bitmap/Error.h"
 #include "imaging/codecs/wmf/WmfPlayer.h"
 #include "platform/QtWmfCanvas.h"
 
@@ -31,6 +32,10 @@ Bitmap RenderWmf(const WmfFile& file, int width, int height) {
 
 Bitmap LoadWmfPicture(const std::string& path) {
     const WmfFile file = WmfFile::Load(path);
+    // A picture to edit must be whole; the thumbnail list shows what is there.
+    if (!file.Damage().empty()) {
+        throw Error("Metafile \"" + path + "\" " + file.Damage());
+    }
     const WmfSize size = WmfPictureSize(file);
     if (size.width == 0 || size.height == 0) {
         return Bitmap();

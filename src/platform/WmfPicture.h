@@ -12,7 +12,8 @@ namespace pixmoth {
 Bitmap RenderWmf(const WmfFile& file, int width, int height);
 
 // A metafile file at its own size (WmfPictureSize); an empty bitmap when it
-// draws nothing. Errors name the file.
+// draws nothing. A file cut short or with a damaged record is refused. Errors
+// name the file.
 Bitmap LoadWmfPicture(const std::string& path);
 
 } // namespace pixmoth

@@ -320,16 +320,39 @@ private slots:
         }
         const QString icon = mSandbox->Root() + "whole.ico";
         QCOMPARE(QProcess::execute(QStringLiteral("convert"), {QStringLiteral("rose:"), icon}), 0);
-        std::vector<std::uint8_t> cutIcon = ReadFileBytes(icon.toStdString());
+        const std::vector<std::uint8_t> wholeIcon = ReadFileBytes(icon.toStdString());
+        std::vector<std::uint8_t> cutIcon = wholeIcon;
         cutIcon.resize(cutIcon.size() / 2);
+        // The one picture's header claims 100000 x 100000 pixels.
+        std::vector<std::uint8_t> hugeIcon = wholeIcon;
+        const std::size_t dib = hugeIcon[18] | hugeIcon[19] << 8;
+        for (const auto& [at, value] : {std::pair{dib + 4, 100000}, {dib + 8, 200000}}) {
+            for (int i = 0; i < 4; ++i) {
+                hugeIcon[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+            }
+        }
+        const QString pngIcon = mSandbox->Root() + "png.ico";
+        QCOMPARE(QProcess::execute(QStringLiteral("convert"),
+                                   {QStringLiteral("rose:"), QStringLiteral("-resize"),
+                                    QStringLiteral("256x256!"), pngIcon}),
+                 0);
+        std::vector<std::uint8_t> badChecksumIcon = ReadFileBytes(pngIcon.toStdString());
+        const std::size_t pngAt = badChecksumIcon[18] | badChecksumIcon[19] << 8;
+        QVERIFY(IsPngData(badChecksumIcon.data() + pngAt, badChecksumIcon.size() - pngAt));
+        badChecksumIcon[pngAt + 29] ^= 1; // the header chunk's checksum
+        const std::vector<std::uint8_t> metafile =
+            test::WmfWriter().Window(0, 0, 60, 40).Rectangle(0, 0, 30, 40).Bytes();
         const QStringList damaged = {
             WriteBytes(QStringLiteral("cut.png"), {png.begin(), png.begin() + 60}),
             WriteBytes(QStringLiteral("checksum.png"), badChecksum),
             WriteBytes(QStringLiteral("huge.png"), huge),
             WriteBytes(QStringLiteral("cut.ico"), cutIcon),
+            WriteBytes(QStringLiteral("huge.ico"), hugeIcon),
+            WriteBytes(QStringLiteral("checksum.ico"), badChecksumIcon),
             WriteText(QStringLiteral("fake.cur"), "no cursor here"),
             WriteText(QStringLiteral("fake.wmf"), "no metafile here"),
             WriteBytes(QStringLiteral("empty.wmf"), test::WmfWriter().Bytes()),
+            WriteBytes(QStringLiteral("cut.wmf"), {metafile.begin(), metafile.end() - 10}),
         };
         for (const QString& path : damaged) {
             mSandbox->interaction.openAnswers = {path};

@@ -251,36 +251,45 @@ TEST(WmfPlayerTest, DamagedFilesPlayWhatIsThere) {
         const char* name;
         std::vector<std::uint8_t> bytes;
         std::size_t calls;
+        std::string damage; // empty: the file is whole
     };
     const std::vector<std::uint8_t> two =
         WmfWriter().Window(0, 0, 10, 10).Rectangle(0, 0, 5, 5).Rectangle(1, 1, 4, 4).Bytes();
     std::vector<std::uint8_t> cut(two.begin(), two.end() - 10);
+    std::vector<std::uint8_t> noEnd(two.begin(), two.end() - 6);
+    std::vector<std::uint8_t> cutHeader(two.begin(), two.end() - 3);
     std::vector<std::uint8_t> zeroSize = two;
     zeroSize[18 + 2 * 10] = 0; // the second rectangle's size: 0 words
     std::vector<Case> cases;
-    cases.push_back({"cut inside the last record", cut, 1});
-    cases.push_back({"a record of size 0 ends the records", zeroSize, 0});
+    cases.push_back({"cut inside the last record", cut, 1, "is truncated"});
+    cases.push_back({"cut inside the end record's header", cutHeader, 2, "is truncated"});
+    cases.push_back({"no end record", noEnd, 2, ""});
+    cases.push_back(
+        {"a record of size 0 ends the records", zeroSize, 0, "is damaged (a record of 0 words)"});
     cases.push_back(
         {"more points claimed than held",
-         WmfWriter().Window(0, 0, 10, 10).Record(f::Polygon, {500, 0, 0, 5, 0, 5, 5}).Bytes(), 1});
+         WmfWriter().Window(0, 0, 10, 10).Record(f::Polygon, {500, 0, 0, 5, 0, 5, 5}).Bytes(), 1,
+         ""});
     cases.push_back({"polygon counts past the record",
                      WmfWriter()
                          .Window(0, 0, 10, 10)
                          .Record(f::PolyPolygon, {2, 3, 900, 0, 0, 1, 1, 2, 2})
                          .Bytes(),
-                     0});
+                     0, ""});
     cases.push_back(
         {"a damaged DIB",
          WmfWriter()
              .Window(0, 0, 10, 10)
              .Record(f::StretchDib, {0x20, 0xCC, 0, 1, 1, 0, 0, 5, 5, 0, 0}, {40, 0, 0, 0, 0xFF})
              .Bytes(),
-         0});
+         0, ""});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         RecordingCanvas canvas;
-        PlayWmf(WmfFile::Parse(c.bytes.data(), c.bytes.size()), canvas, 10, 10);
+        const WmfFile file = WmfFile::Parse(c.bytes.data(), c.bytes.size());
+        PlayWmf(file, canvas, 10, 10);
         EXPECT_EQ(canvas.calls.size(), c.calls);
+        EXPECT_EQ(file.Damage(), c.damage);
     }
 }
 

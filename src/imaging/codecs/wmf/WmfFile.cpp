@@ -71,7 +71,11 @@ WmfFile WmfFile::ParseNamed(const std::uint8_t* data, std::size_t size,
     const std::uint8_t* records = file.mData.data();
     const std::size_t length = file.mData.size();
     std::size_t offset = 0;
-    while (length - offset >= kRecordHeaderBytes) {
+    while (offset < length) {
+        if (length - offset < kRecordHeaderBytes) {
+            file.mDamage = "is truncated";
+            break;
+        }
         const std::uint64_t words = Le32(records + offset);
         const std::uint16_t function = Le16(records + offset + 4);
         if (function == kEndOfFile) {
@@ -79,7 +83,12 @@ WmfFile WmfFile::ParseNamed(const std::uint8_t* data, std::size_t size,
         }
         // A size below the header's own would never advance; one past the end
         // is a file cut short. Either way the records before it are kept.
-        if (words < kRecordHeaderBytes / 2 || words * 2 > length - offset) {
+        if (words < kRecordHeaderBytes / 2) {
+            file.mDamage = "is damaged (a record of " + std::to_string(words) + " words)";
+            break;
+        }
+        if (words * 2 > length - offset) {
+            file.mDamage = "is truncated";
             break;
         }
         const std::size_t bytes = static_cast<std::size_t>(words * 2);

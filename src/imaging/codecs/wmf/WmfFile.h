@@ -55,6 +55,10 @@ public:
     // Slots of the object table, from the metafile header.
     int ObjectCount() const { return mObjectCount; }
     const std::vector<WmfRecord>& Records() const { return mRecords; }
+    // Empty when the records end with the end record or with the data; else
+    // what is wrong ("is truncated", "is damaged (...)"), to follow the file's
+    // name. The records before the damage are still there.
+    const std::string& Damage() const { return mDamage; }
 
 private:
     WmfFile() = default;
@@ -67,6 +71,7 @@ private:
     Rect mBounds;
     int mUnitsPerInch = 0;
     int mObjectCount = 0;
+    std::string mDamage;
 };
 
 } // namespace pixmoth
