@@ -1,6 +1,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <QList>
 #include <QMainWindow>
@@ -109,7 +111,8 @@ public slots:
     void DirTreeClick();
     // Files dropped on a folder of the tree are moved into it, never replacing
     // a file there; the files that cannot be moved are listed in one message,
-    // and the thumbnail list follows when it shows either folder.
+    // and the thumbnail list follows when it shows either folder. Folders
+    // moved go to their new place in the tree too.
     void DirTreeDropFiles(TDirTree* Sender, int X, int Y, const QString& aDropDir,
                           const QStringList& aDropFiles, Qt::KeyboardModifiers Shift);
     void ThumbListView1DblClick();
@@ -139,6 +142,15 @@ private:
     // Where Open starts: the tree's selected folder, or PictureDir while the
     // tree has none.
     QString OpenDialogDirectory() const;
+    // A folder a drop moved: its path before and after, with trailing '/'.
+    struct MovedFolder {
+        std::string from;
+        std::string to;
+    };
+    // The tree shows the moved folders in their new place, and the tree's
+    // selection, the thumbnail list and PictureDir follow them there when
+    // they were inside one. True when the list was filled.
+    bool FollowMovedFolders(const std::vector<MovedFolder>& moved, const std::string& into);
     void SubWindowActivated(QMdiSubWindow* window);
     void DocumentDestroyed();
     void ShowMenus(const QList<QMenu*>& menus);

@@ -50,6 +50,12 @@ std::uint64_t FileSize(const std::string& path) {
                : 0;
 }
 
+// Where `path` is after the folder `from` moved to `to`; "" when it was not
+// inside that folder.
+std::string Rebased(const std::string& path, const std::string& from, const std::string& to) {
+    return path.compare(0, from.size(), from) == 0 ? to + path.substr(from.size()) : std::string();
+}
+
 } // namespace
 
 void TForm1::BuildBrowser(QLayout* layout) {
@@ -151,10 +157,12 @@ void TForm1::DirTreeDropFiles(TDirTree*, int, int, const QString& aDropDir,
     progress.setMinimumDuration(kMoveProgressDelayMs);
     std::uint64_t done = 0;
     std::vector<MoveFailure> failures;
+    std::vector<MovedFolder> movedFolders;
     bool listChanged = false;
     for (const QString& file : aDropFiles) {
         const std::string path = ToNative(file);
         const std::uint64_t size = FileSize(path);
+        const bool isFolder = IsDirectory(path);
         const std::string reason =
             MoveIntoFolder(path, folder, [&](std::uint64_t copied, std::uint64_t) {
                 if (total > 0) {
@@ -168,6 +176,10 @@ void TForm1::DirTreeDropFiles(TDirTree*, int, int, const QString& aDropDir,
             listChanged = listChanged ||
                           SameFolder(DirectoryPart(RemoveTrailingSlash(path)), shown) ||
                           SameFolder(folder, shown);
+            if (isFolder) {
+                const std::string name = FileNamePart(RemoveTrailingSlash(path));
+                movedFolders.push_back({WithTrailingSlash(path), folder + name + "/"});
+            }
         } else if (!progress.wasCanceled()) {
             failures.push_back({path, reason});
         }
@@ -176,13 +188,40 @@ void TForm1::DirTreeDropFiles(TDirTree*, int, int, const QString& aDropDir,
         }
     }
     progress.reset();
-    if (listChanged) {
+    if (!FollowMovedFolders(movedFolders, folder) && listChanged) {
         mThumbListView1->ListThumbItems(mThumbListView1->CurrentDir());
     }
     if (!failures.empty()) {
         CurrentInteraction().Tell(Interaction::Kind::Warning,
                                   FromNative(MoveFailuresText(folder, failures)));
     }
+}
+
+bool TForm1::FollowMovedFolders(const std::vector<MovedFolder>& moved, const std::string& into) {
+    if (moved.empty()) {
+        return false;
+    }
+    const std::string selected = ToNative(mDirTree->SelectedPath());
+    const std::string shown = ToNative(mThumbListView1->CurrentDir());
+    for (const MovedFolder& folder : moved) {
+        mDirTree->FolderChanged(FromNative(DirectoryPart(RemoveTrailingSlash(folder.from))));
+    }
+    mDirTree->FolderChanged(FromNative(into));
+    bool listed = false;
+    for (const MovedFolder& folder : moved) {
+        if (const std::string there = Rebased(selected, folder.from, folder.to); !there.empty()) {
+            mDirTree->OpenPath(FromNative(there));
+        }
+        if (const std::string there = Rebased(shown, folder.from, folder.to); !there.empty()) {
+            mThumbListView1->ListThumbItems(FromNative(there));
+            listed = true;
+        }
+        const std::string pictureDir = Rebased(ToNative(mPictureDir), folder.from, folder.to);
+        if (!pictureDir.empty()) {
+            mPictureDir = FromNative(pictureDir);
+        }
+    }
+    return listed;
 }
 
 void TForm1::ThumbListView1DblClick() {

@@ -1,6 +1,7 @@
 #include "browse/TDirTree.h"
 
 #include <filesystem>
+#include <set>
 #include <vector>
 
 #include <QList>
@@ -183,14 +184,7 @@ void TDirTree::ProbeChildren(TDirTreeNode* node) {
     });
 }
 
-void TDirTree::ReadChildren(TDirTreeNode* node) {
-    TDirEntry* entry = node->Entry();
-    if (entry == nullptr || entry->childrenRead) {
-        return;
-    }
-    qDeleteAll(node->takeChildren());
-    entry->childrenRead = true;
-    const std::string path = entry->path;
+std::vector<std::string> TDirTree::SubfolderNames(const std::string& path) {
     std::vector<std::string> names;
     Enumerate(path, [&](const TDirRec& rec) {
         if ((rec.attributes & faDirectory) != 0 && AcceptPath(path + rec.name + "/") &&
@@ -200,6 +194,17 @@ void TDirTree::ReadChildren(TDirTreeNode* node) {
         return true;
     });
     SortNamesIgnoringCase(names);
+    return names;
+}
+
+void TDirTree::ReadChildren(TDirTreeNode* node) {
+    TDirEntry* entry = node->Entry();
+    if (entry == nullptr || entry->childrenRead) {
+        return;
+    }
+    qDeleteAll(node->takeChildren());
+    entry->childrenRead = true;
+    const std::vector<std::string> names = SubfolderNames(entry->path);
     QList<QTreeWidgetItem*> children;
     children.reserve(static_cast<qsizetype>(names.size()));
     for (const std::string& name : names) {
@@ -215,6 +220,64 @@ void TDirTree::ReadChildren(TDirTreeNode* node) {
             AskShared(static_cast<TDirTreeNode*>(child));
         }
         emit OnGetIcon(this, static_cast<TDirTreeNode*>(child));
+    }
+}
+
+void TDirTree::FolderChanged(const QString& path) {
+    TDirTreeNode* node = Walk(WithTrailingSlash(ToNative(path)), false);
+    if (node == nullptr) {
+        return;
+    }
+    const std::string& folder = node->Entry()->path;
+    const NodesUpdate update(this);
+    if (!node->Entry()->childrenRead) {
+        qDeleteAll(node->takeChildren());
+        ProbeChildren(node);
+        return;
+    }
+    const std::vector<std::string> names = SubfolderNames(folder);
+    std::set<std::string> paths;
+    for (const std::string& name : names) {
+        paths.insert(folder + name + "/");
+    }
+    bool selectionGone = false;
+    {
+        const ChangesSuppressed quiet(this);
+        const TDirTreeNode* selected = SelectedNode();
+        for (int i = node->childCount() - 1; i >= 0; --i) {
+            TDirTreeNode* child = node->ChildNode(i);
+            if (child->IsPlaceholder() || paths.count(child->Entry()->path) == 0) {
+                for (const TDirTreeNode* up = selected; up != nullptr; up = up->ParentNode()) {
+                    selectionGone = selectionGone || up == child;
+                }
+                delete child;
+            }
+        }
+        if (mShowShareOverlay) {
+            mShares.Read();
+        }
+        // The nodes left are in the order of the names: one walk inserts the new ones.
+        int index = 0;
+        for (const std::string& name : names) {
+            if (index < node->childCount() &&
+                node->ChildNode(index)->Entry()->path == folder + name + "/") {
+                ++index;
+                continue;
+            }
+            TDirTreeNode* added = MakeFolderNode(node, name);
+            node->insertChild(index++, added);
+            if (mShowShareOverlay) {
+                AskShared(added);
+            }
+            emit OnGetIcon(this, added);
+            ProbeChildren(added);
+        }
+        if (selectionGone) {
+            setCurrentItem(node);
+        }
+    }
+    if (selectionGone) {
+        SelectionChange(node);
     }
 }
 

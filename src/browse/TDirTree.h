@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include <QString>
 #include <QStringList>
@@ -115,6 +116,15 @@ public:
 
     // The drives of the last reading, DriveTypes applied.
     const DriveTable& Drives() const { return mDrives; }
+    // The folder at `path` gained or lost sub-folders (a folder was moved in
+    // or out of it): when its node's sub-folders are read, the nodes of those
+    // gone are deleted and new ones inserted in their place, probed; the others
+    // keep their nodes and whatever is read below them. A node not read yet is
+    // probed again, so its expand button tells the truth. A selection inside a
+    // deleted node moves to the folder's node and OnChange fires for it.
+    // Nothing happens when the folder has no node.
+    void FolderChanged(const QString& path);
+
     // The path last selected on the drive `drivePath` (with trailing '/'); the
     // drive itself when none was.
     std::string LastPath(const std::string& drivePath) const;
@@ -155,6 +165,8 @@ private:
     // Calls `each` for every entry of the folder until it returns false.
     void Enumerate(const std::string& path, const std::function<bool(const TDirRec&)>& each);
     void ProbeChildren(TDirTreeNode* node);
+    // The folder's accepted sub-folders, sorted as the tree shows them.
+    std::vector<std::string> SubfolderNames(const std::string& path);
     void ReadChildren(TDirTreeNode* node);
     void AddPlaceholder(TDirTreeNode* parent);
     // Inserts the drive's node at root level before `index`, probed or with a

@@ -61,6 +61,24 @@ private:
         QCoreApplication::sendPostedEvents();
     }
 
+    // Drops local files on the tree's node of `folder`, as a drag does.
+    void DropOnTree(const QString& folder, const QStringList& files) {
+        TDirTree* tree = mForm->DirTree();
+        QTreeWidgetItem* node = tree->FindNodeByPath(folder);
+        QVERIFY(node != nullptr);
+        tree->scrollToItem(node);
+        const QPoint at = tree->visualItemRect(node).center();
+        QMimeData data;
+        for (const QString& file : files) {
+            data.setUrls(data.urls() << QUrl::fromLocalFile(file));
+        }
+        QDragEnterEvent enter(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(tree->viewport(), &enter);
+        QDropEvent drop(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(tree->viewport(), &drop);
+        QCoreApplication::sendPostedEvents();
+    }
+
 private slots:
     void initTestCase() { test::SilenceOffscreenNoise(); }
 
@@ -185,22 +203,8 @@ private slots:
         const QByteArray takenName = contents(other + "b.bmp");
         Start(QStringLiteral("start"));
         ClickRestoreButton();
-        TDirTree* tree = mForm->DirTree();
-        const auto dropOn = [&](const QString& folder, const QStringList& files) {
-            tree->OpenPath(folder);
-            const QPoint at = tree->visualItemRect(tree->SelectedNode()).center();
-            QMimeData data;
-            for (const QString& file : files) {
-                data.setUrls(data.urls() << QUrl::fromLocalFile(file));
-            }
-            QDragEnterEvent enter(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(tree->viewport(), &enter);
-            QDropEvent drop(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(tree->viewport(), &drop);
-            QCoreApplication::sendPostedEvents();
-        };
 
-        dropOn(other, {start + "A.bmp", start + "b.bmp", loose});
+        DropOnTree(other, {start + "A.bmp", start + "b.bmp", loose});
         QVERIFY(QFile::exists(other + "A.bmp") && QFile::exists(other + "d.bmp"));
         QVERIFY(!QFile::exists(start + "A.bmp") && !QFile::exists(loose));
         QCOMPARE(contents(other + "b.bmp"), takenName);
@@ -210,9 +214,29 @@ private slots:
                              "b.bmp: a file of that name is already there"});
         QCOMPARE(Captions(), QStringList{"b.bmp"});
 
-        dropOn(start, {other + "d.bmp"});
+        DropOnTree(start, {other + "d.bmp"});
         QCOMPARE(Captions(), (QStringList{"b.bmp", "d.bmp"}));
         QCOMPARE(mSandbox->interaction.Texts(QStringLiteral("tell")).size(), 1);
+    }
+
+    // A folder dropped on another moves there in the tree as on disk, and the
+    // list and the tree's selection inside it go along.
+    void aFolderDroppedOnTheTreeTakesTheListAlong() {
+        const QString start = Folder(QStringLiteral("start"));
+        const QString moved = Folder(QStringLiteral("other/start"));
+        Start(QStringLiteral("start"));
+        ClickRestoreButton();
+        TDirTree* tree = mForm->DirTree();
+        QVERIFY(tree->FindNodeByPath(start) != nullptr);
+
+        DropOnTree(Folder(QStringLiteral("other")), {start.chopped(1)});
+        QVERIFY(QFile::exists(moved + "A.bmp") && !QFile::exists(start));
+        QVERIFY(tree->FindNodeByPath(start) == nullptr);
+        QCOMPARE(tree->SelectedPath(), moved);
+        QCOMPARE(mForm->ThumbListView1()->CurrentDir(), moved);
+        QCOMPARE(mForm->PictureDir(), moved);
+        QCOMPARE(Captions(), (QStringList{"A.bmp", "b.bmp"}));
+        QVERIFY(mSandbox->interaction.Texts(QStringLiteral("tell")).isEmpty());
     }
 };
 

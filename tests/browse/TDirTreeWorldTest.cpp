@@ -59,6 +59,14 @@ void LinkLabel(const std::string& labels, const std::string& label, const std::s
     fs::create_symlink("../../" + device, labels + "/" + label);
 }
 
+QStringList Captions(const QTreeWidgetItem* node) {
+    QStringList captions;
+    for (int i = 0; i < node->childCount(); ++i) {
+        captions << node->child(i)->text(0);
+    }
+    return captions;
+}
+
 // The nodes carrying the shared-folder emblem, by caption.
 QStringList Marked(TDirTree& tree) {
     QStringList marked;
@@ -111,6 +119,7 @@ private slots:
         QVERIFY(at > 0 && roots.value(at + 1) == sandbox.Path("zz/"));
         QVERIFY(DriveOrderBefore(roots[at - 1].toStdString(), ram.toStdString()));
         QCOMPARE(tree->SelectedPath(), list);
+        QCOMPARE(tree->FindNodeByPath(ram)->childCount(), 0); // probed: nothing to expand
         QCoreApplication::processEvents();
         QCOMPARE(changes.size(), 1);
 
@@ -131,11 +140,14 @@ private slots:
         QTRY_VERIFY(!RootPaths(*tree).contains(ram));
         QCOMPARE(changes, QStringList{list});
 
-        // Moved to another window, the tree reads the drives again at once.
+        // Moved to another window, the tree reads the drives again at once;
+        // with FastLoad a new drive is not probed.
         QCOMPARE(::mount("tmpfs", ramPoint.c_str(), "tmpfs", 0, "size=64k"), 0);
+        tree->SetFastLoad(true);
         tree->setParent(&second);
         QCOMPARE(RootPaths(*tree), roots);
         QCOMPARE(tree->SelectedPath(), list);
+        QVERIFY(tree->FindNodeByPath(ram)->ChildNode(0)->IsPlaceholder());
     }
 
     // A loop-mounted ext2 image relabelled between two mounts is another medium.
@@ -240,6 +252,43 @@ private slots:
         QCOMPARE(a->icon(0).cacheKey(), a->Image().cacheKey());
         tree->SetShowShareOverlay(true);
         QCOMPARE(Marked(*tree), QStringList({"A", "sub"}));
+    }
+
+    // Folders moved on disk, then told: read nodes gain and lose children in
+    // place, unread ones get the expand button they now need.
+    void foldersMovedInAndOutAreFollowed() {
+        Sandbox sandbox;
+        auto tree = sandbox.Tree();
+        tree->OpenPath(sandbox.Path("list/C/sub/"));
+        TDirTreeNode* list = tree->FindNodeByPath(sandbox.Path("list/"));
+        TDirTreeNode* a = list->ChildNode(1);
+        a->setExpanded(true);
+        QCOMPARE(Captions(a), QStringList{"deeper"});
+        TDirTreeNode* b = list->ChildNode(2);
+        QCOMPARE(b->childCount(), 0);
+        QStringList changes;
+        connect(tree.get(), &TDirTree::OnChange, [&](TDirTree*, TDirTreeNode* node) {
+            changes << QString::fromStdString(node->Entry()->path);
+        });
+
+        fs::rename(sandbox.Native("list/C"), sandbox.Native("list/b/C"));
+        fs::create_directory(sandbox.Native("list/Ab"));
+        for (const char* folder : {"list/", "list/b", "elsewhere/"}) {
+            tree->FolderChanged(sandbox.Path(folder));
+        }
+        QCOMPARE(Captions(list), QStringList({".hidden", "A", "Ab", "b"}));
+        QCOMPARE(list->ChildNode(1), a); // kept, with what was read below it
+        QVERIFY(a->isExpanded() && Captions(a) == QStringList{"deeper"});
+        QVERIFY(b->childCount() == 1 && b->ChildNode(0)->IsPlaceholder());
+        QCOMPARE(tree->SelectedNode(), list); // the selected folder went away
+        QCOMPARE(changes, QStringList{sandbox.Path("list/")});
+
+        b->setExpanded(true);
+        QCOMPARE(Captions(b), QStringList{"C"});
+        fs::rename(sandbox.Native("list/b/C"), sandbox.Native("list/C"));
+        tree->FolderChanged(sandbox.Path("list/b/"));
+        QCOMPARE(Captions(b), QStringList());
+        QCOMPARE(changes.size(), 1);
     }
 
     void filesDroppedOnANodeReachOnDropFiles() {
