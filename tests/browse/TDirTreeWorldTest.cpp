@@ -230,6 +230,42 @@ private slots:
         QCOMPARE(drive->text(0), "FIFTH" + caption);
     }
 
+    // A removable drive is neither probed nor asked for its volume when its
+    // node is added: the first click on it reads it, as another medium.
+    void aRemovableDriveIsReadAtItsFirstClick() {
+        Sandbox sandbox;
+        for (const char* folder : {"stick", "sys/devices/sdb/sdb1", "sys/dev/block", "uuids"}) {
+            fs::create_directories(sandbox.Native(folder));
+        }
+        test::WriteTextFile(sandbox.Native("sys/devices/sdb/removable"), "1\n");
+        fs::create_directory_symlink("../../devices/sdb/sdb1",
+                                     sandbox.Native("sys/dev/block/8:17"));
+        fs::create_symlink("../../sdb1", sandbox.Native("uuids/1234-ABCD"));
+        test::WriteTextFile(sandbox.Native("mountinfo"),
+                            "20 1 0:42 / / rw - overlay overlay rw\n25 20 8:17 / " +
+                                sandbox.Native("stick") + " rw - vfat /dev/sdb1 rw\n");
+        sandbox.drives = {sandbox.Native("mountinfo"), sandbox.Native("sys/dev/block"),
+                          sandbox.Native("labels"), sandbox.Native("uuids")};
+        auto tree = sandbox.Tree();
+        tree->resize(400, 600);
+        tree->show();
+        QVERIFY(QTest::qWaitForWindowExposed(tree.get()));
+        TDirTreeNode* stick = tree->FindNodeByPath(sandbox.Path("stick/"));
+        QVERIFY(stick != nullptr && stick->childCount() == 1); // empty, yet not probed
+        QStringList events;
+        connect(tree.get(), &TDirTree::OnChange,
+                [&](TDirTree*, TDirTreeNode* node) { events << "change " + node->text(0); });
+        connect(tree.get(), &TDirTree::OnClick,
+                [&](TDirTree* sender) { events << "click " + sender->SelectedNode()->text(0); });
+        const QString caption = "(" + sandbox.Path("stick") + ")";
+        for (const QString& expected : {"change " + caption, "click " + caption}) {
+            events.clear();
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                              tree->visualItemRect(stick).center());
+            QCOMPARE(events, QStringList{expected});
+        }
+    }
+
     void sharedFoldersCarryTheEmblemWhileShown() {
         Sandbox sandbox;
         fs::create_directories(sandbox.Native("shares/usershares"));
