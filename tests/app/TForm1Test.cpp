@@ -18,8 +18,10 @@
 #include "app/WidgetTestSupport.h"
 #include "document/ImageControl.h"
 #include "document/TChild.h"
+#include "icon/IconConversion.h"
 #include "imaging/codecs/BmpCodec.h"
 #include "imaging/codecs/FileIO.h"
+#include "imaging/codecs/IconFile.h"
 #include "imaging/codecs/IconReader.h"
 #include "imaging/codecs/JpegCodec.h"
 #include "imaging/codecs/PngCodec.h"
@@ -304,6 +306,51 @@ private slots:
         QVERIFY(SamePixels(child->Picture(), drawn));
         QCOMPARE(child->Picture().PixelColor(10, 20), (PaletteEntry{255, 0, 0}));
         QCOMPARE(mForm->Documents().size(), 7);
+        QVERIFY(mSandbox->interaction.Texts(QStringLiteral("tell")).isEmpty());
+    }
+
+    // Icons of the program's own writer at each depth it offers: opaque pixels
+    // show the colour the icon holds, transparent ones (the uncovered strip and
+    // the transparent colour) white.
+    void iconsOfTheProgramsOwnWriterOpenAtEveryDepth() {
+        Start();
+        Bitmap scaled(24, 32);
+        for (int y = 0; y < 32; ++y) {
+            std::uint8_t* row = scaled.ScanLine(y);
+            for (int x = 0; x < 24; ++x) {
+                row[3 * x] = static_cast<std::uint8_t>(x * 11);
+                row[3 * x + 1] = static_cast<std::uint8_t>(y * 8);
+                row[3 * x + 2] = static_cast<std::uint8_t>(255 - x * 5 - y * 3);
+            }
+        }
+        IconSettings settings;
+        settings.transparent = scaled.PixelColor(0, 0);
+        for (const std::uint8_t depth :
+             {kIconDepth1, kIconDepth4, kIconDepth8, kIconDepth24, kIconDepth32}) {
+            const QString name = QStringLiteral("own%1.ico").arg(IconDepthBits(depth));
+            settings.depth = depth;
+            const IconBitmaps icon = BuildIcon(scaled, settings);
+            const QString path = mSandbox->Root() + name;
+            QCOMPARE(WriteIconFile(path.toStdString(), icon, depth), kIconWritten);
+            Bitmap expected(32, 32);
+            int transparent = 0;
+            for (int y = 0; y < 32; ++y) {
+                for (int x = 0; x < 32; ++x) {
+                    const bool clear = icon.mask.PixelColor(x, y) == PaletteEntry{255, 255, 255};
+                    transparent += clear ? 1 : 0;
+                    expected.SetPixelColor(
+                        x, y, clear ? PaletteEntry{255, 255, 255} : icon.color.PixelColor(x, y));
+                }
+            }
+            QVERIFY(transparent > 8 * 32); // the strip and at least the corner pixel
+
+            mSandbox->interaction.openAnswers = {path};
+            Trigger(mForm->Command(QStringLiteral("Open1Click")));
+            TChild* child = mForm->ActiveDocument();
+            QVERIFY2(child != nullptr && child->windowTitle() == name, qPrintable(name));
+            QVERIFY2(SamePixels(child->Picture(), expected), qPrintable(name));
+        }
+        QCOMPARE(mForm->Documents().size(), 5);
         QVERIFY(mSandbox->interaction.Texts(QStringLiteral("tell")).isEmpty());
     }
 
