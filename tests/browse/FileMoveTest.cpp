@@ -1,3 +1,4 @@
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "ChildProcess.h"
@@ -52,7 +54,7 @@ std::string RunMoves(const std::string& root) {
     const std::string ram = root + "/ram/";
     const std::string full = root + "/full/";
     const std::string ro = root + "/ro/";
-    if (std::string reason = test::MountPrivateTmpfs(ram, 1024); !reason.empty()) {
+    if (std::string reason = test::MountPrivateTmpfs(ram, 4096); !reason.empty()) {
         return reason;
     }
     if (::mount("tmpfs", full.c_str(), "tmpfs", 0, "size=64k") != 0 ||
@@ -128,6 +130,27 @@ std::string RunMoves(const std::string& root) {
         if (!wrong.empty()) {
             failures += std::string(c.what) + ":" + wrong + "\n";
         }
+    }
+    // Killed part way through a copy, a move leaves the source whole and
+    // nothing in the target folder, not even a hidden piece.
+    constexpr std::uintmax_t kCrashSize = (2 << 20) + 1;
+    fs::create_directory(disk + "crashed");
+    WriteTextFile(ram + "crash.bin", std::string(kCrashSize, 'c'));
+    const pid_t mover = ::fork();
+    if (mover == 0) {
+        MoveIntoFolder(ram + "crash.bin", disk + "crashed/", [](std::uint64_t copied, auto) {
+            if (copied > 0) {
+                ::raise(SIGKILL);
+            }
+            return true;
+        });
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(mover, &status, 0);
+    if (!WIFSIGNALED(status) || !Listing(disk + "crashed/").empty() ||
+        fs::file_size(ram + "crash.bin") != kCrashSize) {
+        failures += "a move killed part way left \"" + Listing(disk + "crashed/") + "\"\n";
     }
     if (ReadTextFile(disk + "taken/b.jpg") != "other b" ||
         ReadTextFile(disk + "into/d.jpg") != "other d") {
