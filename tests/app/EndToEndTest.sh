@@ -61,6 +61,9 @@ xdotool key --clearmodifiers ctrl+z
 open_menu alt+w
 choose Down Down Return
 wait_for 10 box_shown || fail "the close query did not appear"
+# On a busy machine the box may be up before it has the keyboard.
+box=$(xdotool search --onlyvisible --name '^Pixmoth$' | head -n1)
+wait_for 10 has_focus "$box" || fail "the close query did not take the keyboard"
 xdotool key --clearmodifiers Return
 wait_for 10 box_gone || fail "the close query stayed"
 focus
