@@ -277,7 +277,7 @@ def main():
     whole("FlipDown, 4000 x 3000 JPEG to JPEG (q90)",
           [CLI, "apply", "FlipDown", data("large.jpg"), work("flipped.jpg")],
           ["sh", "-c", f"djpeg '{data('large.jpg')}' | cjpeg -quality 90 >'{work('re.jpg')}'"],
-          "`djpeg | cjpeg`")
+          "`djpeg \\| cjpeg`")
     vips_resize = ["vips", "resize", "--kernel", "lanczos3", "--gap", "0"]
     whole("Resample Lanczos3, 4000 x 3000 JPEG to 800 x 600 JPEG",
           [CLI, "resample", "Lanczos3", "800", "600", data("large.jpg"), work("small.jpg")],
