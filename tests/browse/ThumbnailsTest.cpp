@@ -1,8 +1,10 @@
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -180,19 +182,19 @@ TEST(ThumbnailSource, EachKindComesAtTheCheapestSizeThatFillsTheSquare) {
               std::string::npos);
 }
 
-TEST(ThumbnailBatch, EveryFileOnceAndNoneStartedAfterCancel) {
+TEST(ThumbnailBatch, EveryFileOnceTheFirstAloneAndNoneStartedAfterCancel) {
     TempDir dir;
     WriteBytes(dir / "a.wmf", test::WmfWriter().Window(0, 0, 10, 10).Rectangle(0, 0, 5, 5).Bytes());
     std::mutex mutex;
     std::condition_variable changed;
     std::vector<int> made;
     int rendering = 0;
-    bool release = true;
+    int released = 1000; // the files that may finish, in the order they start
     const WmfRenderer renderer = [&](const WmfFile&, int width, int height) {
         std::unique_lock lock(mutex);
-        ++rendering;
+        const int started = ++rendering;
         changed.notify_all();
-        changed.wait(lock, [&] { return release; });
+        changed.wait(lock, [&] { return started <= released; });
         return Bitmap(width, height);
     };
     const auto done = [&](std::size_t index, Thumbnail thumb) {
@@ -205,28 +207,35 @@ TEST(ThumbnailBatch, EveryFileOnceAndNoneStartedAfterCancel) {
         batch.Wait();
         EXPECT_TRUE(batch.Finished());
     }
-    std::sort(made.begin(), made.end());
     ASSERT_EQ(made.size(), 30u);
+    EXPECT_EQ(made[0], 0);
+    std::sort(made.begin(), made.end());
     for (int i = 0; i < 30; ++i) {
         EXPECT_EQ(made[static_cast<std::size_t>(i)], i);
     }
 
-    // Every worker held inside a file: cancelled, each finishes its own only.
+    // While the first file is made nothing else starts; then every worker
+    // takes one, and cancelled, each finishes its own only.
     made.clear();
-    release = false;
     rendering = 0;
+    released = 0;
+    const int workers = static_cast<int>(std::min(2u, std::thread::hardware_concurrency()));
     ThumbnailBatch batch(std::vector<std::string>(30, dir / "a.wmf"), renderer, done, 2);
     {
         std::unique_lock lock(mutex);
-        changed.wait(lock, [&] {
-            return rendering == static_cast<int>(std::min(2u, std::thread::hardware_concurrency()));
-        });
+        changed.wait(lock, [&] { return rendering == 1; });
+        EXPECT_FALSE(
+            changed.wait_for(lock, std::chrono::milliseconds(100), [&] { return rendering > 1; }));
+        released = 1;
+        changed.notify_all();
+        changed.wait(lock, [&] { return rendering == 1 + workers; });
         batch.Cancel();
-        release = true;
+        released = 1000;
         changed.notify_all();
     }
     batch.Wait();
     EXPECT_EQ(made.size(), static_cast<std::size_t>(rendering));
+    EXPECT_EQ(made[0], 0);
 }
 
 TEST(ThumbnailCache, KeepsThumbnailsWhileTheFileIsUnchanged) {

@@ -15,7 +15,7 @@ ThumbnailBatch::ThumbnailBatch(std::vector<std::string> paths, WmfRenderer rende
     mRunning = wanted;
     for (unsigned i = 0; i < wanted; ++i) {
         try {
-            mThreads.emplace_back([this] { Work(); });
+            mThreads.emplace_back([this, first = i == 0] { Work(first); });
         } catch (const std::system_error&) {
             mRunning -= wanted - i; // these never start
             break;
@@ -23,7 +23,7 @@ ThumbnailBatch::ThumbnailBatch(std::vector<std::string> paths, WmfRenderer rende
     }
     if (mThreads.empty()) {
         mRunning = 1;
-        Work();
+        Work(true);
     }
 }
 
@@ -34,13 +34,28 @@ ThumbnailBatch::~ThumbnailBatch() {
     }
 }
 
-void ThumbnailBatch::Work() {
+void ThumbnailBatch::Cancel() {
+    const std::lock_guard lock(mMutex);
+    mCancelled = true;
+    mFirstMade.notify_all();
+}
+
+void ThumbnailBatch::Work(bool first) {
+    if (!first) {
+        std::unique_lock lock(mMutex);
+        mFirstMade.wait(lock, [this] { return mFirstDone || mCancelled; });
+    }
     for (;;) {
         const std::size_t index = mNext++;
         if (mCancelled || index >= mPaths.size()) {
             break;
         }
         mDone(index, MakeThumbnail(mPaths[index], mRenderWmf));
+        if (index == 0) {
+            const std::lock_guard lock(mMutex);
+            mFirstDone = true;
+            mFirstMade.notify_all();
+        }
     }
     const std::lock_guard lock(mMutex);
     if (--mRunning == 0) {

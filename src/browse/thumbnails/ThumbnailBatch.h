@@ -22,8 +22,12 @@ public:
 
     // Starts at once: one worker per processor core (at most `maxThreads`,
     // never more than there are files), each taking the next file in list
-    // order, so the first files are done first. When no thread can be started
-    // the work is done here, before the constructor returns.
+    // order, so the first files are done first. The first file is made by one
+    // worker alone and the others join when it is done: where other programs
+    // keep the cores busy, the process gets a share of them, and a second
+    // worker would halve the first one's part of it and delay the first
+    // thumbnail the user waits for. When no thread can be started the work is
+    // done here, before the constructor returns.
     ThumbnailBatch(std::vector<std::string> paths, WmfRenderer renderWmf, Done done,
                    unsigned maxThreads = 8);
     ThumbnailBatch(const ThumbnailBatch&) = delete;
@@ -33,14 +37,14 @@ public:
 
     // No file is started after this; the ones being made are finished and
     // handed over. Returns at once.
-    void Cancel() { mCancelled = true; }
+    void Cancel();
     // Blocks until every file is done or the batch was cancelled and the
     // workers have stopped.
     void Wait();
     bool Finished() const { return mRunning == 0; }
 
 private:
-    void Work();
+    void Work(bool first);
 
     const std::vector<std::string> mPaths;
     const WmfRenderer mRenderWmf;
@@ -48,8 +52,10 @@ private:
     std::atomic<std::size_t> mNext{0};
     std::atomic<bool> mCancelled{false};
     std::atomic<unsigned> mRunning{0};
+    bool mFirstDone = false; // guarded by mMutex
     std::mutex mMutex;
     std::condition_variable mStopped;
+    std::condition_variable mFirstMade;
     std::vector<std::thread> mThreads;
 };
 
