@@ -91,6 +91,13 @@ public:
         // may read what is being written.
         TempFile temp(mTarget, exists ? (mOld.st_mode & 0600) : 0666);
         if (temp.Fd() < 0) {
+            // A file we may write in a folder we may not: a plain write works
+            // there, so this one must too, in place and without a copy.
+            if (exists && (temp.ErrorNumber() == EACCES || temp.ErrorNumber() == EPERM)) {
+                mStep = FileWriteError::Step::Write;
+                RewriteInPlace(nullptr);
+                return;
+            }
             Fail(temp.ErrorNumber());
         }
         const bool inPlace = exists && (mOld.st_nlink > 1 || !KeepOwnerAndMode(temp.Fd()));
@@ -98,7 +105,7 @@ public:
         Check(WriteAll(temp.Fd(), mPieces));
         Check(::fsync(temp.Fd()) == 0 ? 0 : errno);
         if (inPlace) {
-            RewriteInPlace(temp);
+            RewriteInPlace(&temp);
             return;
         }
         Check(temp.Close());
@@ -163,7 +170,8 @@ private:
         return true;
     }
 
-    void RewriteInPlace(TempFile& temp) {
+    // `temp` holds the complete new content, or is null where none could be made.
+    void RewriteInPlace(TempFile* temp) {
         const int fd = mExisting.fd;
         const std::size_t size = TotalSize(mPieces);
         if (size > 0 && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) != 0 &&
@@ -177,10 +185,13 @@ private:
         if (error == 0 && ::fsync(fd) != 0) {
             error = errno;
         }
+        if (error != 0 && temp == nullptr) {
+            Fail(std::string(std::strerror(error)) + "; the file may be damaged");
+        }
         if (error != 0) {
-            temp.Keep();
+            temp->Keep();
             Fail(std::string(std::strerror(error)) +
-                 "; the file may be damaged, its new content is in \"" + temp.Path() + "\"");
+                 "; the file may be damaged, its new content is in \"" + temp->Path() + "\"");
         }
     }
 

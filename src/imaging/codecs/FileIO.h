@@ -62,6 +62,9 @@ private:
 //   the old content, or take the file from its owner. Space is reserved before the
 //   old content is touched; should writing fail after that, the error says so
 //   and names the temporary file, which is kept with the complete new content.
+// - A file the user may write in a folder where no temporary file may be made
+//   is rewritten in place the same way, without the copy, as a plain write
+//   would do it.
 // - SIGINT, SIGTERM and SIGHUP during the write remove the temporary file
 //   before the process ends (see TempFile).
 void WriteFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size);

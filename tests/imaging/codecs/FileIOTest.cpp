@@ -185,15 +185,21 @@ TEST(SafeWrite, FilesWithSeveralLinksAreRewrittenInPlace) {
     EXPECT_EQ(Listing(temp.Path()), (std::set<std::string>{"a.bmp", "b.bmp"}));
 }
 
-TEST(SafeWrite, AnOrdinaryUserCannotReplaceAReadOnlyFileButKeepsOthersOwners) {
+TEST(SafeWrite, AnOrdinaryUserWritesWhatAPlainWriteWouldAndKeepsOthersOwners) {
     TempDir temp;
     ASSERT_EQ(::chmod(temp.Path().c_str(), 0777), 0);
     const std::string readOnly = temp / "read-only.bmp";
     const std::string shared = temp / "shared.bmp";
+    // A file anyone may write in a folder where nobody may make a file.
+    const std::string locked = temp / "locked/shared.bmp";
+    std::filesystem::create_directory(temp / "locked");
     WriteTextFile(readOnly, "old");
     WriteTextFile(shared, "old");
+    WriteTextFile(locked, "old");
     ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
     ASSERT_EQ(::chmod(shared.c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(locked.c_str(), 0666), 0);
+    ASSERT_EQ(::chmod((temp / "locked").c_str(), 0555), 0);
     const struct stat sharedBefore = StatOf(shared);
 
     const test::ChildReport report = test::RunInChild([&]() -> std::string {
@@ -205,7 +211,7 @@ TEST(SafeWrite, AnOrdinaryUserCannotReplaceAReadOnlyFileButKeepsOthersOwners) {
             return "read-only file: " + error;
         }
         // Someone else's file that we may write: written, but still theirs.
-        return WriteError(shared, "new");
+        return WriteError(shared, "new") + WriteError(locked, "new in a locked folder");
     });
     if (report.Skipped()) {
         GTEST_SKIP() << report.text;
@@ -217,7 +223,10 @@ TEST(SafeWrite, AnOrdinaryUserCannotReplaceAReadOnlyFileButKeepsOthersOwners) {
     if (::geteuid() == 0) { // then it was nobody writing root's file
         EXPECT_EQ(StatOf(shared).st_ino, sharedBefore.st_ino) << "rewritten in place";
     }
-    EXPECT_EQ(Listing(temp.Path()), (std::set<std::string>{"read-only.bmp", "shared.bmp"}));
+    EXPECT_EQ(ReadTextFile(locked), "new in a locked folder");
+    ::chmod((temp / "locked").c_str(), 0755); // so that it can be removed
+    EXPECT_EQ(Listing(temp.Path()), (std::set<std::string>{"read-only.bmp", "shared.bmp", "locked",
+                                                           "locked/shared.bmp"}));
 }
 
 TEST(SafeWrite, EndingSignalsRemoveTheTemporaryFileThenEndTheProgram) {
