@@ -367,13 +367,22 @@ void DeliverRows(Decompressor& decompressor, const Source& source, RowReceiver& 
             stop = std::min(info.output_height, info.output_scanline + rowsAfterEnd);
         }
     }
-    // The rows that were not delivered show mid-grey, as libjpeg does for
-    // missing data. jpeg_finish_decompress is not called: it only reads on to
-    // the end marker, and junk there must not cost the picture.
+    // The rows that were not delivered show what libjpeg makes of missing
+    // data, so where decoding stopped does not show: every sample 128, which
+    // is mid-grey for YCbCr and grey files and a darker grey once CMYK ink is
+    // turned into light (YCCK's 128s become C = M = Y = 127, K = 128).
+    // jpeg_finish_decompress is not called: it only reads on to the end
+    // marker, and junk there must not cost the picture.
+    std::uint8_t fill[3] = {128, 128, 128}; // always a grey: C = M = Y
+    if (cmyk) {
+        const std::uint8_t ink = info.jpeg_color_space == JCS_YCCK ? 127 : 128;
+        const std::uint8_t nothing[4] = {ink, ink, ink, 128};
+        CmykToBgr(nothing, fill, 1, inverted);
+    }
     for (int next = static_cast<int>(info.output_scanline); next < height;) {
         const int count = std::min(receiver.Room(), height - next);
         for (int k = 0; k < count; ++k) {
-            std::fill_n(receiver.Row(k), static_cast<std::size_t>(width) * 3, std::uint8_t{128});
+            std::fill_n(receiver.Row(k), static_cast<std::size_t>(width) * 3, fill[0]);
         }
         receiver.Commit(count);
         next += count;
