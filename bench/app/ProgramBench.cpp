@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include "BenchMedian.h"
 #include "app/PixmothApplication.h"
 #include "app/TForm1.h"
 #include "document/ImageControl.h"
@@ -33,10 +34,7 @@ double Milliseconds(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using pixmoth::bench::Median;
 
 // Notes the first paint of a document's picture.
 class PaintWatch : public QObject {

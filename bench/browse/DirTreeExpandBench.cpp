@@ -19,6 +19,7 @@
 
 #include <dirent.h>
 
+#include "BenchMedian.h"
 #include "browse/TDirTree.h"
 
 namespace {
@@ -26,10 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using pixmoth::bench::Median;
 
 double MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();

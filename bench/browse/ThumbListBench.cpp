@@ -29,6 +29,7 @@
 #include <csetjmp>
 #include <jpeglib.h>
 
+#include "BenchMedian.h"
 #include "browse/TThumbListView.h"
 #include "browse/thumbnails/PictureListing.h"
 #include "browse/thumbnails/ThumbnailSource.h"
@@ -39,10 +40,7 @@ namespace {
 using namespace pixmoth;
 using Clock = std::chrono::steady_clock;
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using pixmoth::bench::Median;
 
 double MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();

@@ -8,7 +8,6 @@
 // call until its answer, the picture written) and the decoding of its picture,
 // by the program's own PNG decoder and by Qt's reader, so the ratio compares
 // runs made side by side.
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -20,6 +19,7 @@
 #include <QToolButton>
 #include <QWindow>
 
+#include "BenchMedian.h"
 #include "capture/ScreenshotPortal.h"
 #include "capture/TEraseF.h"
 #include "capture/TStartF.h"
@@ -42,10 +42,7 @@ bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
     return true;
 }
 
-double Median(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
+using pixmoth::bench::Median;
 
 } // namespace
 

@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 
+#include "BenchMedian.h"
 #include "imaging/codecs/PictureFile.h"
 #include "imaging/dialogs/PictureView.h"
 #include "imaging/dialogs/SpinEdit.h"
@@ -35,10 +36,7 @@ double Time(const std::function<void()>& work) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using pixmoth::bench::Median;
 
 // Notes paints of a preview control.
 class PaintWatch : public QObject {
